@@ -1,0 +1,180 @@
+// The guard around the two numeric edits: a balloon tip that explains a
+// refused keystroke, a paste check that lets only leading digits in, and a
+// clear check that refuses emptying the whole field.
+#include "PropSheetExt.h"
+#include "../server/Module.h"
+#include "../util/Util.h"
+#include "../../res/resource.h"
+
+#include <stddef.h>
+
+namespace
+{
+// The first version of the record, ending with lpszText.
+const UINT ToolInfoSize = offsetof(TOOLINFOW, lpszText) + sizeof(LPWSTR);
+#if defined(__i386__)
+static_assert(ToolInfoSize == 40, "TOOLINFOW up to lpszText is 40 bytes on x86");
+#endif
+
+// The fields take two characters, so only that many are examined.
+const int TextLimit = 2;
+
+bool IsDigitUnit(WCHAR Unit)
+{
+    return static_cast<WORD>(Unit - L'0') < 10;
+}
+
+// Holds the clipboard open for its scope.
+class TClipboard
+{
+public:
+    TClipboard() : FOpen(OpenClipboard(nullptr) != FALSE) {}
+    ~TClipboard()
+    {
+        if (FOpen)
+            CloseClipboard();
+    }
+    TClipboard(const TClipboard&) = delete;
+    TClipboard& operator=(const TClipboard&) = delete;
+    bool IsOpen() const { return FOpen; }
+
+private:
+    bool FOpen;
+};
+
+// Holds a global memory block locked for its scope.
+class TGlobalLock
+{
+public:
+    explicit TGlobalLock(HGLOBAL Memory) : FMemory(Memory), FData(Memory ? GlobalLock(Memory) : nullptr) {}
+    ~TGlobalLock()
+    {
+        if (FData)
+            GlobalUnlock(FMemory);
+    }
+    TGlobalLock(const TGlobalLock&) = delete;
+    TGlobalLock& operator=(const TGlobalLock&) = delete;
+    const void* Data() const { return FData; }
+
+private:
+    HGLOBAL FMemory;
+    void* FData;
+};
+}
+
+LRESULT TPropSheetExt::EditSubclassProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    switch (uMsg)
+    {
+    case WM_KILLFOCUS:
+        HideBalloon();
+        break;
+    case WM_CHAR:
+    {
+        const BYTE Char = static_cast<BYTE>(wParam);
+        if (Char == '\t' || (Char >= '0' && Char <= '9'))
+            HideBalloon();
+        else
+            ShowBalloon(hWnd);
+        // The edit's own ES_NUMBER decides whether the character goes in.
+        break;
+    }
+    case WM_PASTE:
+        if (!IsDigitPaste())
+        {
+            MessageBeep(0);
+            return 0;
+        }
+        break;
+    case WM_CLEAR:
+        if (ClearsWholeText(hWnd))
+        {
+            MessageBeep(0);
+            return 0;
+        }
+        break;
+    }
+    switch (GetDlgCtrlID(hWnd))
+    {
+    case IDC_VERT_EDIT:
+        return CallWindowProcW(FOldVertEditProc, hWnd, uMsg, wParam, lParam);
+    case IDC_HORZ_EDIT:
+        return CallWindowProcW(FOldHorzEditProc, hWnd, uMsg, wParam, lParam);
+    }
+    return 0;
+}
+
+// True when the clipboard holds text whose first characters, as many as the
+// field takes, are all digits.
+bool TPropSheetExt::IsDigitPaste()
+{
+    if (!IsClipboardFormatAvailable(CF_UNICODETEXT))
+        return false;
+    TClipboard Clipboard;
+    if (!Clipboard.IsOpen())
+        return false;
+    TGlobalLock Lock(GetClipboardData(CF_UNICODETEXT));
+    const WCHAR* Text = static_cast<const WCHAR*>(Lock.Data());
+    if (!Text || Text[0] == 0)
+        return false;
+    for (int i = 0; i < TextLimit && Text[i] != 0; ++i)
+        if (!IsDigitUnit(Text[i]))
+            return false;
+    return true;
+}
+
+// The selection covers the whole text; an empty field counts as well.
+bool TPropSheetExt::ClearsWholeText(HWND hEdit)
+{
+    const DWORD Selection = static_cast<DWORD>(SendMessageW(hEdit, EM_GETSEL, 0, 0));
+    const LRESULT Length = SendMessageW(hEdit, WM_GETTEXTLENGTH, 0, 0);
+    return Length == static_cast<LRESULT>(HIWORD(Selection)) - static_cast<LRESULT>(LOWORD(Selection));
+}
+
+// The balloon is made on the first refused character and then kept; it
+// always shows the tool of the edit it was made for, and only its position
+// follows the caret of the edit that refused the character.
+void TPropSheetExt::ShowBalloon(HWND hEdit)
+{
+    if (!FBalloon)
+    {
+        FBalloon = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                   WS_POPUP | TTS_BALLOON | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                   GetParent(hEdit), nullptr, HInstance, nullptr);
+        if (!FBalloon)
+            return;
+        ZeroFill(&FToolInfo, sizeof(FToolInfo));
+        FToolInfo.cbSize = ToolInfoSize;
+        FToolInfo.uFlags = TTF_TRACK;
+        FToolInfo.hwnd = hEdit;
+        FToolInfo.uId = 0;
+        GetClientRect(hEdit, &FToolInfo.rect);
+        FToolInfo.hinst = HInstance;
+        FToolInfo.lpszText = MAKEINTRESOURCEW(IDS_BAD_CHAR_TEXT);
+        if (!SendMessageW(FBalloon, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&FToolInfo)))
+        {
+            DestroyWindow(FBalloon);
+            FBalloon = nullptr;
+            return;
+        }
+        THeapBuffer<WCHAR> Title(260 * sizeof(WCHAR));
+        if (Title)
+        {
+            LoadStringW(HInstance, IDS_BAD_CHAR_TITLE, Title.Get(), 260);
+            SendMessageW(FBalloon, TTM_SETTITLEW, TTI_ERROR, reinterpret_cast<LPARAM>(Title.Get()));
+        }
+    }
+    POINT Caret = {0, 0};
+    GetCaretPos(&Caret);
+    Caret.y += FToolInfo.rect.bottom / 2;
+    ClientToScreen(hEdit, &Caret);
+    SendMessageW(FBalloon, TTM_TRACKPOSITION, 0, MAKELONG(Caret.x, Caret.y));
+    SendMessageW(FBalloon, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&FToolInfo));
+}
+
+void TPropSheetExt::HideBalloon()
+{
+    if (FBalloon)
+        SendMessageW(FBalloon, TTM_TRACKACTIVATE, FALSE, 0);
+}

@@ -1,0 +1,134 @@
+// Context help, the web link label and the version label.
+#include "PropSheetExt.h"
+#include "../server/Module.h"
+#include "../util/Util.h"
+#include "../vsnprintf/vsnprintf.h"
+#include "../../res/resource.h"
+#include "PointixConfig.h"
+
+
+namespace
+{
+const WCHAR WebAddress[] = L"" POINTIX_WEB_URL;
+const int TextCapacity = 260;
+
+bool HasHelp(int CtrlId)
+{
+    switch (CtrlId)
+    {
+    case IDC_VERT_EDIT:
+    case IDC_HORZ_EDIT:
+    case IDC_THRESHOLD1_TRACK:
+    case IDC_QUAD_CHECK:
+    case IDC_THRESHOLD2_TRACK:
+    case IDC_LINK_LABEL:
+        return true;
+    }
+    return false;
+}
+}
+
+// The popup's text is the string with the control's ID; its stem points at
+// the control's left edge at half its height.
+void TPropSheetExt::OnHelp(HWND hDlg, int CtrlId, HANDLE)
+{
+    if (!FHtmlHelpLib || !FHtmlHelp)
+        return;
+    if (!HasHelp(CtrlId))
+        return;
+    HH_POPUP Popup;
+    ZeroFill(&Popup, sizeof(Popup));
+    Popup.cbStruct = sizeof(HH_POPUP);
+    Popup.hinst = HInstance;
+    Popup.idString = CtrlId;
+    Popup.pszText = nullptr;
+    Popup.clrForeground = static_cast<COLORREF>(-1);
+    Popup.clrBackground = static_cast<COLORREF>(-1);
+    Popup.rcMargins.left = -1;
+    Popup.rcMargins.top = -1;
+    Popup.rcMargins.right = -1;
+    Popup.rcMargins.bottom = -1;
+    Popup.pszFont = nullptr;
+    HWND hCtl = GetDlgItem(hDlg, CtrlId);
+    RECT Client = {0, 0, 0, 0};
+    GetClientRect(hCtl, &Client);
+    Popup.pt.x = 0;
+    Popup.pt.y = Client.bottom / 2;
+    ClientToScreen(hCtl, &Popup.pt);
+    FHtmlHelp(hDlg, nullptr, HH_DISPLAY_TEXT_POPUP, reinterpret_cast<DWORD_PTR>(&Popup));
+}
+
+// The link label is drawn blue on the page's own background.
+HBRUSH TPropSheetExt::OnCtlColorStatic(HWND hDlg, HWND hStatic, HDC hdc)
+{
+    if (hStatic != GetDlgItem(hDlg, IDC_LINK_LABEL))
+        return nullptr;
+    SetBkMode(hdc, TRANSPARENT);
+    SetTextColor(hdc, RGB(0, 0, 255));
+    return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
+}
+
+// Underlined font and hand cursor. The cursor is the class cursor of all
+// static controls of the process; only statics that take the mouse (the
+// link label, with SS_NOTIFY) ever show it.
+void TPropSheetExt::SetupLinkLabel(HWND hDlg)
+{
+    HWND hLabel = GetDlgItem(hDlg, IDC_LINK_LABEL);
+    HFONT Font = reinterpret_cast<HFONT>(SendMessageW(hLabel, WM_GETFONT, 0, 0));
+    LOGFONTW Description;
+    ZeroFill(&Description, sizeof(Description));
+    GetObjectW(Font, sizeof(Description), &Description);
+    Description.lfUnderline = 1;
+    FLinkFont = CreateFontIndirectW(&Description);
+    if (FLinkFont)
+        SendMessageW(hLabel, WM_SETFONT, reinterpret_cast<WPARAM>(FLinkFont), 0);
+    SetClassLongPtrW(hLabel, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(LoadCursorW(nullptr, IDC_HAND)));
+}
+
+// Replaces the template's "Version 1.0" with the module's file version; on
+// any failure the template text stays.
+void TPropSheetExt::SetupVersionLabel(HWND hDlg)
+{
+    THeapBuffer<WCHAR> Text(TextCapacity * sizeof(WCHAR));
+    if (!Text)
+        return;
+    DWORD Version[4] = {0, 0, 0, 0};
+    if (!GetModuleVersion(HInstance, &Version[0], &Version[1], &Version[2], &Version[3]))
+        return;
+    THeapBuffer<WCHAR> Format(TextCapacity * sizeof(WCHAR));
+    if (!Format)
+        return;
+    LoadStringW(HInstance, IDS_VERSION_FMT, Format.Get(), TextCapacity);
+    // The argument block: one slot per number, in the order of the format.
+    BYTE Slots[4 * SlotSize];
+    ZeroFill(Slots, sizeof(Slots));
+    for (int i = 0; i < 4; ++i)
+        ByteCopy(Slots + i * SlotSize, &Version[i], sizeof(DWORD));
+    if (FormatWide(Text.Get(), TextCapacity * sizeof(WCHAR), -1, Format.Get(), Slots) != -1)
+        SetDlgItemTextW(hDlg, IDC_VERSION_LABEL, Text.Get());
+}
+
+void TPropSheetExt::OpenWebPage(HWND hDlg)
+{
+    const HINSTANCE Result = ShellExecuteW(GetParent(hDlg), L"open", WebAddress, nullptr, nullptr, SW_SHOWNORMAL);
+    if (reinterpret_cast<INT_PTR>(Result) <= 32)
+        ShowResMessage(hDlg, IDS_WEB_ERROR, MB_ICONERROR);
+}
+
+// A message box with a text from the string table under the sheet's
+// caption. Returns 0 when no box could be shown.
+int TPropSheetExt::ShowResMessage(HWND hOwner, UINT StringId, UINT Type)
+{
+    HWND hSheet = GetParent(hOwner);
+    const LRESULT CaptionLength = SendMessageW(hSheet, WM_GETTEXTLENGTH, 0, 0);
+    THeapBuffer<WCHAR> Caption((CaptionLength + 1) * sizeof(WCHAR));
+    if (!Caption)
+        return 0;
+    GetWindowTextW(hSheet, Caption.Get(), static_cast<int>(CaptionLength + 1));
+    THeapBuffer<WCHAR> Text(TextCapacity * sizeof(WCHAR));
+    if (!Text)
+        return 0;
+    if (LoadStringW(HInstance, StringId, Text.Get(), TextCapacity) == 0)
+        return 0;
+    return MessageBoxW(hOwner, Text.Get(), Caption.Get(), Type);
+}

@@ -1,0 +1,255 @@
+// The extension object's COM side, AddPages, and the page's dialog procedure
+// with its initialization and clean-up.
+#include "PropSheetExt.h"
+#include "CallbackThunk.h"
+#include "../server/Module.h"
+#include "../../res/resource.h"
+
+#include <stddef.h>
+
+namespace
+{
+// The page record as far as hActCtx: the newest layout every supported
+// comctl32 knows.
+const UINT PageRecordSize = offsetof(PROPSHEETPAGEW, hActCtx) + sizeof(HANDLE);
+#if defined(__i386__)
+static_assert(PageRecordSize == 52, "PROPSHEETPAGEW up to hActCtx is 52 bytes on x86");
+#endif
+
+// Controls shown only where Windows has the acceleration thresholds
+// (NT 5.1 and later), in the order they are hidden elsewhere.
+const int AccelerationControls[] = {
+    IDC_ACCEL_GROUP, IDC_THRESHOLD1_TRACK, IDC_THRESHOLD2_TRACK, IDC_QUAD_CHECK,
+    IDC_THRESHOLD1_LABEL, IDC_THRESHOLD2_LABEL, IDC_THRESHOLD1_FAST, IDC_THRESHOLD1_SLOW,
+    IDC_THRESHOLD2_FAST, IDC_THRESHOLD2_SLOW,
+};
+
+const int MaxThreshold = 16;
+const int MaxTolerance = 99;
+
+bool ShowsAccelerationSettings(const OSVERSIONINFOW* Version)
+{
+    return Version->dwPlatformId == VER_PLATFORM_WIN32_NT &&
+           (Version->dwMajorVersion > 5 || (Version->dwMajorVersion == 5 && Version->dwMinorVersion > 0));
+}
+}
+
+TPropSheetExt::TPropSheetExt()
+{
+    FHtmlHelpLib = LoadLibraryW(L"hhctrl.ocx");
+    if (FHtmlHelpLib)
+        FHtmlHelp = reinterpret_cast<THtmlHelpW>(reinterpret_cast<void*>(GetProcAddress(FHtmlHelpLib, "HtmlHelpW")));
+}
+
+TPropSheetExt::~TPropSheetExt()
+{
+    if (FHtmlHelpLib)
+    {
+        FreeLibrary(FHtmlHelpLib);
+        FHtmlHelpLib = nullptr;
+    }
+    if (FEditProcThunk)
+    {
+        FreeCallbackThunk(FEditProcThunk);
+        FEditProcThunk = nullptr;
+    }
+    if (FDlgProcThunk)
+    {
+        FreeCallbackThunk(FDlgProcThunk);
+        FDlgProcThunk = nullptr;
+    }
+}
+
+// The IShellPropSheetExt pointer is the object's identity.
+HRESULT STDMETHODCALLTYPE TPropSheetExt::QueryInterface(REFIID riid, void** ppv)
+{
+    if (!ppv)
+        return E_POINTER;
+    *ppv = nullptr;
+    IUnknown* Found = nullptr;
+    if (IsEqualGUID(riid, IID_IShellPropSheetExt) || IsEqualGUID(riid, IID_IUnknown))
+        Found = static_cast<IShellPropSheetExt*>(this);
+    else if (IsEqualGUID(riid, IID_IShellExtInit))
+        Found = static_cast<IShellExtInit*>(this);
+    if (!Found)
+        return E_NOINTERFACE;
+    *ppv = Found;
+    Found->AddRef();
+    return S_OK;
+}
+
+ULONG STDMETHODCALLTYPE TPropSheetExt::AddRef()
+{
+    return InterlockedIncrement(&FRefCount);
+}
+
+ULONG STDMETHODCALLTYPE TPropSheetExt::Release()
+{
+    LONG Count = InterlockedDecrement(&FRefCount);
+    if (Count == 0)
+    {
+        InterlockedDecrement(&ObjectCount);
+        delete this;
+    }
+    return Count;
+}
+
+HRESULT STDMETHODCALLTYPE TPropSheetExt::Initialize(PCIDLIST_ABSOLUTE, IDataObject*, HKEY)
+{
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE TPropSheetExt::ReplacePage(UINT, LPFNADDPROPSHEETPAGE, LPARAM)
+{
+    return E_NOTIMPL;
+}
+
+HRESULT STDMETHODCALLTYPE TPropSheetExt::AddPages(LPFNADDPROPSHEETPAGE pfnAddPage, LPARAM lParam)
+{
+    FDlgProcThunk = MakeCallbackThunk(reinterpret_cast<void*>(&PageDlgProcEntry), this);
+    if (!FDlgProcThunk)
+        return E_OUTOFMEMORY;
+    FEditProcThunk = MakeCallbackThunk(reinterpret_cast<void*>(&EditSubclassEntry), this);
+    if (!FEditProcThunk)
+        return E_OUTOFMEMORY;
+
+    PROPSHEETPAGEW Page = {};
+    Page.dwSize = PageRecordSize;
+    Page.dwFlags = PSP_USETITLE;
+    Page.hInstance = HInstance;
+    Page.pszTemplate = MAKEINTRESOURCEW(IDD_MOUSEPAGE);
+    Page.pszTitle = MAKEINTRESOURCEW(IDS_PAGE_TITLE);
+    Page.pfnDlgProc = reinterpret_cast<DLGPROC>(FDlgProcThunk);
+
+    HPROPSHEETPAGE PageHandle = CreatePropertySheetPageW(&Page);
+    if (!PageHandle)
+        return E_INVALIDARG;
+    if (pfnAddPage(PageHandle, lParam))
+    {
+        // The page holds this reference until its dialog is destroyed.
+        InterlockedIncrement(&FRefCount);
+        return S_OK;
+    }
+    DestroyPropertySheetPage(PageHandle);
+    return E_FAIL;
+}
+
+INT_PTR CALLBACK TPropSheetExt::PageDlgProcEntry(TPropSheetExt* Self, HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    return Self->PageDlgProc(hDlg, uMsg, wParam, lParam);
+}
+
+LRESULT CALLBACK TPropSheetExt::EditSubclassEntry(TPropSheetExt* Self, HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    return Self->EditSubclassProc(hWnd, uMsg, wParam, lParam);
+}
+
+// Never stores a message result: every notification, PSN_APPLY included, is
+// answered with 0.
+INT_PTR TPropSheetExt::PageDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    switch (uMsg)
+    {
+    case WM_INITDIALOG:
+        OnInitDialog(hDlg);
+        SubclassEdits(hDlg);
+        break;
+    case WM_DESTROY:
+        OnDestroy(hDlg);
+        break;
+    case WM_NOTIFY:
+        OnNotify(hDlg, reinterpret_cast<NMHDR*>(lParam)->code);
+        break;
+    case WM_HELP:
+    {
+        const HELPINFO* Info = reinterpret_cast<HELPINFO*>(lParam);
+        OnHelp(hDlg, Info->iCtrlId, Info->hItemHandle);
+        break;
+    }
+    case WM_COMMAND:
+        OnCommand(hDlg, HIWORD(wParam), reinterpret_cast<HWND>(lParam), LOWORD(wParam));
+        break;
+    case WM_HSCROLL:
+        OnHScroll(hDlg, reinterpret_cast<HWND>(lParam));
+        break;
+    case WM_CTLCOLORSTATIC:
+        return reinterpret_cast<INT_PTR>(OnCtlColorStatic(hDlg, reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam)));
+    }
+    return 0;
+}
+
+void TPropSheetExt::OnInitDialog(HWND hDlg)
+{
+    SendDlgItemMessageW(hDlg, IDC_VERT_EDIT, EM_LIMITTEXT, 2, 0);
+    SendDlgItemMessageW(hDlg, IDC_VERT_UPDOWN, UDM_SETRANGE, 0, MAKELONG(MaxTolerance, 0));
+    FSavedDblClkHeight = GetSystemMetrics(SM_CYDOUBLECLK);
+    SendDlgItemMessageW(hDlg, IDC_VERT_UPDOWN, UDM_SETPOS, 0, MAKELONG(LOWORD(FSavedDblClkHeight), 0));
+
+    SendDlgItemMessageW(hDlg, IDC_HORZ_EDIT, EM_LIMITTEXT, 2, 0);
+    SendDlgItemMessageW(hDlg, IDC_HORZ_UPDOWN, UDM_SETRANGE, 0, MAKELONG(MaxTolerance, 0));
+    FSavedDblClkWidth = GetSystemMetrics(SM_CXDOUBLECLK);
+    SendDlgItemMessageW(hDlg, IDC_HORZ_UPDOWN, UDM_SETPOS, 0, MAKELONG(LOWORD(FSavedDblClkWidth), 0));
+
+    if (ShowsAccelerationSettings(OsVersionInfo))
+    {
+        SendDlgItemMessageW(hDlg, IDC_THRESHOLD1_TRACK, TBM_SETRANGEMIN, FALSE, 0);
+        SendDlgItemMessageW(hDlg, IDC_THRESHOLD1_TRACK, TBM_SETRANGEMAX, FALSE, MaxThreshold);
+        SendDlgItemMessageW(hDlg, IDC_THRESHOLD2_TRACK, TBM_SETRANGEMIN, FALSE, 0);
+        SendDlgItemMessageW(hDlg, IDC_THRESHOLD2_TRACK, TBM_SETRANGEMAX, FALSE, MaxThreshold);
+        SystemParametersInfoW(SPI_GETMOUSE, 0, FSavedMouse, 0);
+        // The saved copy itself is limited, so a cancel writes back 16 for a
+        // threshold that was higher.
+        if (FSavedMouse[0] > MaxThreshold)
+            FSavedMouse[0] = MaxThreshold;
+        if (FSavedMouse[1] > MaxThreshold)
+            FSavedMouse[1] = MaxThreshold;
+        SendDlgItemMessageW(hDlg, IDC_THRESHOLD1_TRACK, TBM_SETPOS, TRUE, FSavedMouse[0]);
+        SendDlgItemMessageW(hDlg, IDC_THRESHOLD2_TRACK, TBM_SETPOS, TRUE, FSavedMouse[1]);
+        if (FSavedMouse[2] == 2)
+            CheckDlgButton(hDlg, IDC_QUAD_CHECK, BST_CHECKED);
+    }
+    else
+    {
+        for (int Id : AccelerationControls)
+            ShowWindow(GetDlgItem(hDlg, Id), SW_HIDE);
+    }
+
+    SetupLinkLabel(hDlg);
+    SetupVersionLabel(hDlg);
+}
+
+// Runs after the edits got their initial values, so the EN_CHANGE those
+// caused found the saved procedures still null and recorded nothing.
+void TPropSheetExt::SubclassEdits(HWND hDlg)
+{
+    FOldVertEditProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(GetDlgItem(hDlg, IDC_VERT_EDIT), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FEditProcThunk)));
+    FOldHorzEditProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(GetDlgItem(hDlg, IDC_HORZ_EDIT), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FEditProcThunk)));
+}
+
+void TPropSheetExt::OnDestroy(HWND hDlg)
+{
+    if (FHtmlHelpLib && FHtmlHelp)
+        FHtmlHelp(nullptr, nullptr, HH_CLOSE_ALL, 0);
+    if (FLinkFont)
+        DeleteObject(FLinkFont);
+    if (FOldVertEditProc)
+        SetWindowLongPtrW(GetDlgItem(hDlg, IDC_VERT_EDIT), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FOldVertEditProc));
+    if (FOldHorzEditProc)
+        SetWindowLongPtrW(GetDlgItem(hDlg, IDC_HORZ_EDIT), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FOldHorzEditProc));
+    if (FBalloon)
+        DestroyWindow(FBalloon);
+    // Only Release destroys the object. The dialog manager still calls this
+    // procedure through the thunk after WM_DESTROY, so the object and its
+    // thunks must outlive the page's window.
+    InterlockedDecrement(&FRefCount);
+}
+
+void TPropSheetExt::OnNotify(HWND hDlg, UINT Code)
+{
+    if (Code == static_cast<UINT>(PSN_RESET))
+        RevertChanges();
+    else if (Code == static_cast<UINT>(PSN_APPLY))
+        ApplyChanges(hDlg);
+}

@@ -1,0 +1,94 @@
+// The property sheet extension object: adds the page "Einstellungen" to the
+// Mouse control panel and carries the page's whole state while it exists.
+#ifndef POINTIX_PROPSHEETEXT_H
+#define POINTIX_PROPSHEETEXT_H
+
+#include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
+#include <htmlhelp.h>
+
+#include "../util/Object.h"
+
+// HtmlHelpW of hhctrl.ocx, loaded at run time.
+typedef HWND(WINAPI* THtmlHelpW)(HWND hwndCaller, LPCWSTR pszFile, UINT uCommand, DWORD_PTR dwData);
+
+// Dirty bits of the page.
+const DWORD CHANGED_VERT = 0x01;
+const DWORD CHANGED_HORZ = 0x02;
+const DWORD CHANGED_MOUSE = 0x10;
+
+class TPropSheetExt : public TObject, public IShellPropSheetExt, public IShellExtInit
+{
+public:
+    TPropSheetExt();
+    ~TPropSheetExt() override;
+
+    // IUnknown, shared by both interfaces
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+    // IShellPropSheetExt
+    HRESULT STDMETHODCALLTYPE AddPages(LPFNADDPROPSHEETPAGE pfnAddPage, LPARAM lParam) override;
+    HRESULT STDMETHODCALLTYPE ReplacePage(UINT uPageID, LPFNADDPROPSHEETPAGE pfnReplaceWith, LPARAM lParam) override;
+    // IShellExtInit
+    HRESULT STDMETHODCALLTYPE Initialize(PCIDLIST_ABSOLUTE pidlFolder, IDataObject* pdtobj, HKEY hkeyProgID) override;
+
+    // Window procedures of the page and of its two numeric edits, reached
+    // through the thunks.
+    INT_PTR PageDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam);
+    LRESULT EditSubclassProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+
+private:
+    // Targets of the thunks: plain stdcall functions with the object first.
+    static INT_PTR CALLBACK PageDlgProcEntry(TPropSheetExt* Self, HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK EditSubclassEntry(TPropSheetExt* Self, HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+
+    // Page life
+    void OnInitDialog(HWND hDlg);
+    void SubclassEdits(HWND hDlg);
+    void OnDestroy(HWND hDlg);
+    void OnNotify(HWND hDlg, UINT Code);
+
+    // Setting changes, live preview, apply and cancel
+    void OnCommand(HWND hDlg, UINT Code, HWND hCtl, UINT Id);
+    void OnHScroll(HWND hDlg, HWND hTrack);
+    void OnEditChange(HWND hDlg, HWND hEdit, UINT Id);
+    void OnQuadCheckClick(HWND hDlg);
+    void PreviewMouse(HWND hDlg, const int* Acceleration, const int* Threshold1, const int* Threshold2);
+    void MarkChanged(HWND hDlg);
+    BOOL SetMouseParams(const int* Acceleration, const int* Threshold1, const int* Threshold2, bool Persist);
+    void ApplyChanges(HWND hDlg);
+    void RevertChanges();
+
+    // Numeric entry guard
+    void ShowBalloon(HWND hEdit);
+    void HideBalloon();
+    bool IsDigitPaste();
+    bool ClearsWholeText(HWND hEdit);
+
+    // Help, link and version labels
+    void OnHelp(HWND hDlg, int CtrlId, HANDLE ItemHandle);
+    HBRUSH OnCtlColorStatic(HWND hDlg, HWND hStatic, HDC hdc);
+    void SetupLinkLabel(HWND hDlg);
+    void SetupVersionLabel(HWND hDlg);
+    void OpenWebPage(HWND hDlg);
+    int ShowResMessage(HWND hOwner, UINT StringId, UINT Type);
+
+    volatile LONG FRefCount;
+    void* FDlgProcThunk;
+    HFONT FLinkFont;
+    HMODULE FHtmlHelpLib;
+    THtmlHelpW FHtmlHelp;
+    WNDPROC FOldVertEditProc;
+    WNDPROC FOldHorzEditProc;
+    void* FEditProcThunk;
+    HWND FBalloon;
+    TOOLINFOW FToolInfo;
+    DWORD FChanged;
+    int FSavedDblClkHeight;
+    int FSavedDblClkWidth;
+    int FSavedMouse[3];
+};
+
+#endif

@@ -1,0 +1,34 @@
+// Owner of one open registry key at a time. Relative paths resolve against
+// the key it holds, or else against the selected root key. Results are the
+// registry's own Win32 codes (0 on success).
+#ifndef POINTIX_WINREG_H
+#define POINTIX_WINREG_H
+
+#include <windows.h>
+
+#include "../util/Object.h"
+
+class TWinReg : public TObject
+{
+public:
+    TWinReg();
+    ~TWinReg() override;
+
+    void SetRootKey(HKEY Key);
+    LONG CloseKey();
+    void SetCurrentKey(HKEY Key);
+    HKEY BaseKey() const;
+    HKEY CurrentKey() const { return FCurrentKey; }
+
+    LONG CreateKey(LPCWSTR Path);
+    LONG DeleteKey(LPCWSTR Path);
+    LONG WriteValue(LPCWSTR Name, const void* Data, DWORD Type, DWORD Size);
+    LONG WriteString(LPCWSTR Name, LPCWSTR Value);
+
+private:
+    HKEY FCurrentKey;
+    HKEY FRootKey;
+    bool FCloseKeys;
+};
+
+#endif

@@ -1,0 +1,44 @@
+// Loading the built Pointix.dll the way a host does, and small helpers the
+// black-box tests share.
+#ifndef POINTIX_TESTSUPPORT_H
+#define POINTIX_TESTSUPPORT_H
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <string>
+
+extern const CLSID CLSID_Pointix;
+
+typedef HRESULT(WINAPI* TDllGetClassObject)(REFCLSID, REFIID, void**);
+typedef HRESULT(WINAPI* TDllCanUnloadNow)();
+typedef HRESULT(WINAPI* TDllRegisterServer)();
+
+struct TPointix
+{
+    HMODULE Module;
+    TDllGetClassObject GetClassObject;
+    TDllCanUnloadNow CanUnloadNow;
+    TDllRegisterServer RegisterServer;
+    TDllRegisterServer UnregisterServer;
+};
+
+// The folder of the running test program; the module is built next to it.
+std::wstring ProgramFolder();
+std::wstring PointixPath();
+// The module, loaded once per process and kept loaded.
+const TPointix& Pointix();
+
+// The current reference count of an interface pointer, probed with
+// AddRef/Release.
+ULONG RefCount(IUnknown* Unknown);
+
+// A fresh class factory and a fresh extension object through it.
+IClassFactory* NewFactory();
+IShellPropSheetExt* NewExtension();
+
+// Runs a program of the test's folder with arguments and returns its exit
+// code, or -1 when it could not be started.
+DWORD RunProgram(const std::wstring& CommandLine, DWORD TimeoutMs = 60000);
+
+#endif

@@ -1,0 +1,133 @@
+// The callback thunk on its own: what it calls, with what, and what it
+// leaves behind in memory.
+#include "page/CallbackThunk.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+struct TCall
+{
+    void* Object;
+    WPARAM A;
+    LPARAM B, C, D;
+    int Count;
+};
+
+TCall LastCall;
+
+LRESULT CALLBACK Recorder(void* Object, WPARAM A, LPARAM B, LPARAM C, LPARAM D)
+{
+    LastCall.Object = Object;
+    LastCall.A = A;
+    LastCall.B = B;
+    LastCall.C = C;
+    LastCall.D = D;
+    ++LastCall.Count;
+    return static_cast<LRESULT>(A + B + C + D) ^ reinterpret_cast<LRESULT>(Object);
+}
+
+typedef LRESULT(CALLBACK* TFourArgs)(WPARAM, LPARAM, LPARAM, LPARAM);
+
+MEMORY_BASIC_INFORMATION Query(void* Address)
+{
+    MEMORY_BASIC_INFORMATION Info = {};
+    VirtualQuery(Address, &Info, sizeof(Info));
+    return Info;
+}
+}
+
+TEST(CallbackThunk, CallsTheBoundFunctionWithTheObjectFirst)
+{
+    int Object = 0;
+    void* Thunk = MakeCallbackThunk(reinterpret_cast<void*>(&Recorder), &Object);
+    ASSERT_NE(nullptr, Thunk);
+    TFourArgs Call = reinterpret_cast<TFourArgs>(Thunk);
+    LastCall = TCall{};
+
+    const struct
+    {
+        WPARAM A;
+        LPARAM B, C, D;
+    } Cases[] = {
+        {1, 2, 3, 4},
+        {0, 0, 0, 0},
+        {0xFFFFFFFF, -1, 0x7FFFFFFF, static_cast<LPARAM>(0x80000000)},
+        {WM_COMMAND, MAKELONG(201, EN_CHANGE), 0x12345678, -42},
+    };
+    for (const auto& Case : Cases)
+    {
+        LRESULT Result = Call(Case.A, Case.B, Case.C, Case.D);
+        EXPECT_EQ(&Object, LastCall.Object);
+        EXPECT_EQ(Case.A, LastCall.A);
+        EXPECT_EQ(Case.B, LastCall.B);
+        EXPECT_EQ(Case.C, LastCall.C);
+        EXPECT_EQ(Case.D, LastCall.D);
+        EXPECT_EQ((static_cast<LRESULT>(Case.A + Case.B + Case.C + Case.D) ^ reinterpret_cast<LRESULT>(&Object)), Result);
+    }
+    FreeCallbackThunk(Thunk);
+}
+
+// A thunk that left the stack unbalanced would crash or corrupt long
+// before this many calls.
+TEST(CallbackThunk, KeepsTheStackBalancedOverManyCalls)
+{
+    int Object = 0;
+    void* Thunk = MakeCallbackThunk(reinterpret_cast<void*>(&Recorder), &Object);
+    ASSERT_NE(nullptr, Thunk);
+    TFourArgs Call = reinterpret_cast<TFourArgs>(Thunk);
+    LastCall = TCall{};
+    LRESULT Sum = 0;
+    for (int i = 0; i < 100000; ++i)
+        Sum += Call(i, 1, 0, 0) ^ reinterpret_cast<LRESULT>(&Object);
+    EXPECT_EQ(100000, LastCall.Count);
+    EXPECT_EQ(static_cast<LRESULT>(100000LL * 99999 / 2 + 100000), Sum);
+    FreeCallbackThunk(Thunk);
+}
+
+TEST(CallbackThunk, LivesInAnExecuteReadBlockOfItsOwnUntilFreed)
+{
+    int Object = 0;
+    void* First = MakeCallbackThunk(reinterpret_cast<void*>(&Recorder), &Object);
+    void* Second = MakeCallbackThunk(reinterpret_cast<void*>(&Recorder), &Object);
+    ASSERT_NE(nullptr, First);
+    ASSERT_NE(nullptr, Second);
+    for (void* Thunk : {First, Second})
+    {
+        MEMORY_BASIC_INFORMATION Info = Query(Thunk);
+        EXPECT_EQ(static_cast<DWORD>(MEM_COMMIT), Info.State);
+        EXPECT_EQ(static_cast<DWORD>(PAGE_EXECUTE_READ), Info.Protect) << "never writable while executable";
+        EXPECT_EQ(Thunk, Info.AllocationBase) << "one block per thunk";
+        EXPECT_GE(Info.RegionSize, 15u);
+    }
+    SYSTEM_INFO System;
+    GetSystemInfo(&System);
+    EXPECT_NE(reinterpret_cast<UINT_PTR>(First) / System.dwPageSize, reinterpret_cast<UINT_PTR>(Second) / System.dwPageSize);
+
+    FreeCallbackThunk(First);
+    EXPECT_EQ(static_cast<DWORD>(MEM_FREE), Query(First).State);
+    EXPECT_EQ(static_cast<DWORD>(MEM_COMMIT), Query(Second).State);
+    FreeCallbackThunk(Second);
+    EXPECT_EQ(static_cast<DWORD>(MEM_FREE), Query(Second).State);
+}
+
+TEST(CallbackThunk, HoldsTheDocumentedBytes)
+{
+    int Object = 0;
+    void* Thunk = MakeCallbackThunk(reinterpret_cast<void*>(&Recorder), &Object);
+    ASSERT_NE(nullptr, Thunk);
+    const BYTE* Code = static_cast<const BYTE*>(Thunk);
+    DWORD ObjectValue, EntryValue;
+    memcpy(&ObjectValue, Code + 1, 4);
+    memcpy(&EntryValue, Code + 9, 4);
+    EXPECT_EQ(0xB9, Code[0]);
+    EXPECT_EQ(reinterpret_cast<DWORD>(&Object), ObjectValue);
+    EXPECT_EQ(0x5A, Code[5]);
+    EXPECT_EQ(0x51, Code[6]);
+    EXPECT_EQ(0x52, Code[7]);
+    EXPECT_EQ(0xB9, Code[8]);
+    EXPECT_EQ(reinterpret_cast<DWORD>(&Recorder), EntryValue);
+    EXPECT_EQ(0xFF, Code[13]);
+    EXPECT_EQ(0xE1, Code[14]);
+    FreeCallbackThunk(Thunk);
+}
