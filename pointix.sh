@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# Quick start for Pointix on Debian 12: installs what is missing, builds the
+# module with MinGW-w64 and runs it under Wine.
+#   ./pointix.sh demo    show the Mouse properties sheet with the page
+#   ./pointix.sh test    build and run the whole test suite
+#   ./pointix.sh build   build only
+set -euo pipefail
+cd "$(dirname "$0")"
+root=$PWD
+build=${POINTIX_BUILD_DIR:-$root/build}
+
+packages_missing() {
+    local missing=()
+    command -v i686-w64-mingw32-g++-posix >/dev/null || missing+=(g++-mingw-w64-i686)
+    command -v i686-w64-mingw32-windres >/dev/null || missing+=(binutils-mingw-w64-i686)
+    command -v cmake >/dev/null || missing+=(cmake)
+    command -v make >/dev/null || missing+=(make)
+    command -v Xvfb >/dev/null || missing+=(xvfb)
+    command -v wine >/dev/null || missing+=(wine)
+    dpkg -s wine32:i386 >/dev/null 2>&1 || missing+=(wine32:i386)
+    dpkg -s wine64 >/dev/null 2>&1 || missing+=(wine64)
+    [ -f /usr/src/googletest/googletest/src/gtest-all.cc ] || missing+=(googletest)
+    echo "${missing[@]}"
+}
+
+install_missing() {
+    local missing sudo=()
+    missing=$(packages_missing)
+    [ -z "$missing" ] && return 0
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    echo "Installing: $missing"
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        "${sudo[@]}" dpkg --add-architecture i386
+    fi
+    "${sudo[@]}" apt-get update -q
+    # shellcheck disable=SC2086
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing
+}
+
+build() {
+    cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
+    cmake --build "$build" -j "$(nproc)"
+}
+
+demo() {
+    session=$build/demo-wine
+    local shot=$build/Einstellungen.png dll=$build/bin/Pointix.dll
+    if [ -n "${DISPLAY:-}" ]; then
+        export POINTIX_REAL_DISPLAY=$DISPLAY
+    fi
+    export POINTIX_KEEP_PREFIX=1
+    "$root/tests/wine-session.sh" start "$session"
+    trap '"$root/tests/wine-session.sh" stop "$session"' EXIT
+    "$root/tests/wine-session.sh" run "$session" regsvr32 /s "$dll"
+    if [ -n "${DISPLAY:-}" ]; then
+        "$root/tests/wine-session.sh" run "$session" "$build/bin/MouseHost.exe"
+    else
+        "$root/tests/wine-session.sh" run "$session" "$build/bin/MouseHost.exe" --screenshot "Z:${shot//\//\\}"
+        echo "No DISPLAY: the sheet was shown under Xvfb; screenshot in $shot"
+    fi
+}
+
+case "${1:-}" in
+build)
+    install_missing
+    build
+    ;;
+test)
+    install_missing
+    build
+    ctest --test-dir "$build" --output-on-failure
+    ;;
+demo)
+    install_missing
+    build
+    demo
+    ;;
+*)
+    echo "usage: $0 demo|test|build" >&2
+    exit 2
+    ;;
+esac

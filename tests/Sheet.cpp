@@ -1,0 +1,195 @@
+#include "Sheet.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+namespace
+{
+const wchar_t StoredKey[] = L"Control Panel\\Mouse";
+const wchar_t LiveOnlyKey[] = L"Software\\Wine\\Temporary System Parameters\\Control Panel\\Mouse";
+
+int StoredNumber(const wchar_t* Name)
+{
+    wchar_t Text[32] = L"";
+    DWORD Size = sizeof(Text);
+    if (RegGetValueW(HKEY_CURRENT_USER, StoredKey, Name, RRF_RT_REG_SZ, nullptr, Text, &Size) != ERROR_SUCCESS)
+        return -9999;
+    return _wtoi(Text);
+}
+
+BOOL CALLBACK AddPage(HPROPSHEETPAGE Page, LPARAM lParam)
+{
+    *reinterpret_cast<HPROPSHEETPAGE*>(lParam) = Page;
+    return TRUE;
+}
+}
+
+std::ostream& operator<<(std::ostream& Out, const TMouse& Mouse)
+{
+    return Out << "{" << Mouse.Threshold1 << ", " << Mouse.Threshold2 << ", " << Mouse.Acceleration << "}";
+}
+
+std::ostream& operator<<(std::ostream& Out, const TMouseSettings& Settings)
+{
+    return Out << "height " << Settings.DblClkHeight << ", width " << Settings.DblClkWidth << ", mouse " << Settings.Mouse;
+}
+
+TMouseSettings LiveSettings()
+{
+    TMouseSettings Settings = {};
+    Settings.DblClkHeight = GetSystemMetrics(SM_CYDOUBLECLK);
+    Settings.DblClkWidth = GetSystemMetrics(SM_CXDOUBLECLK);
+    SystemParametersInfoW(SPI_GETMOUSE, 0, &Settings.Mouse, 0);
+    return Settings;
+}
+
+TMouseSettings StoredSettings()
+{
+    TMouseSettings Settings = {};
+    Settings.DblClkHeight = StoredNumber(L"DoubleClickHeight");
+    Settings.DblClkWidth = StoredNumber(L"DoubleClickWidth");
+    Settings.Mouse.Threshold1 = StoredNumber(L"MouseThreshold1");
+    Settings.Mouse.Threshold2 = StoredNumber(L"MouseThreshold2");
+    Settings.Mouse.Acceleration = StoredNumber(L"MouseSpeed");
+    return Settings;
+}
+
+void ResetSettings(const TMouseSettings& Settings)
+{
+    const UINT Persist = SPIF_UPDATEINIFILE | SPIF_SENDCHANGE;
+    TMouse Mouse = Settings.Mouse;
+    ASSERT_TRUE(SystemParametersInfoW(SPI_SETDOUBLECLKHEIGHT, Settings.DblClkHeight, nullptr, Persist));
+    ASSERT_TRUE(SystemParametersInfoW(SPI_SETDOUBLECLKWIDTH, Settings.DblClkWidth, nullptr, Persist));
+    ASSERT_TRUE(SystemParametersInfoW(SPI_SETMOUSE, 0, &Mouse, Persist));
+    // Only the values go: Wine made the key volatile and cannot make it
+    // again as a non-volatile child of its volatile parent.
+    HKEY Key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, LiveOnlyKey, 0, KEY_ALL_ACCESS, &Key) == ERROR_SUCCESS)
+    {
+        RegDeleteTreeW(Key, nullptr);
+        RegCloseKey(Key);
+    }
+    ASSERT_EQ(Settings, LiveSettings());
+    ASSERT_FALSE(HasLiveOnlyWrites());
+}
+
+bool HasLiveOnlyWrites()
+{
+    HKEY Key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, LiveOnlyKey, 0, KEY_READ, &Key) != ERROR_SUCCESS)
+        return false;
+    DWORD Values = 0;
+    RegQueryInfoKeyW(Key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &Values, nullptr, nullptr, nullptr, nullptr);
+    RegCloseKey(Key);
+    return Values > 0;
+}
+
+TSheet::TSheet() : FExtension(NewExtension()), FSheet(nullptr), FPage(nullptr)
+{
+    if (!FExtension)
+        return;
+    HPROPSHEETPAGE PageHandle = nullptr;
+    EXPECT_EQ(S_OK, FExtension->AddPages(AddPage, reinterpret_cast<LPARAM>(&PageHandle)));
+    PROPSHEETHEADERW Header = {};
+    Header.dwSize = sizeof(Header);
+    Header.dwFlags = PSH_MODELESS;
+    Header.pszCaption = L"Eigenschaften von Maus";
+    Header.nPages = 1;
+    Header.phpage = &PageHandle;
+    FSheet = reinterpret_cast<HWND>(PropertySheetW(&Header));
+    EXPECT_NE(nullptr, FSheet);
+    if (!FSheet)
+        return;
+    // Only a page whose window exists takes part in apply and cancel.
+    PropSheet_SetCurSel(FSheet, nullptr, 0);
+    FPage = PropSheet_GetCurrentPageHwnd(FSheet);
+    EXPECT_NE(nullptr, FPage);
+    SetForegroundWindow(FSheet);
+    Pump();
+}
+
+TSheet::~TSheet()
+{
+    Destroy();
+    if (FExtension)
+        FExtension->Release();
+}
+
+std::wstring TSheet::Text(int Id) const
+{
+    wchar_t Buffer[260] = L"";
+    GetWindowTextW(Item(Id), Buffer, 260);
+    return Buffer;
+}
+
+bool TSheet::ApplyEnabled() const
+{
+    const int IDC_APPLY_BUTTON = 0x3021;
+    return IsWindowEnabled(GetDlgItem(FSheet, IDC_APPLY_BUTTON)) != FALSE;
+}
+
+void TSheet::Type(int EditId, wchar_t Char)
+{
+    SetFocus(Item(EditId));
+    SendMessageW(Item(EditId), WM_CHAR, Char, 1);
+}
+
+// What the user's typing over a selection does: the edit replaces the text
+// and notifies the page.
+void TSheet::SetText(int EditId, const wchar_t* Text)
+{
+    SendMessageW(Item(EditId), EM_SETSEL, 0, -1);
+    SendMessageW(Item(EditId), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(Text));
+}
+
+// A click on one arrow of an up-down control.
+void TSheet::ClickUpDown(int UpDownId, bool Up)
+{
+    HWND UpDown = Item(UpDownId);
+    RECT Client;
+    GetClientRect(UpDown, &Client);
+    const int X = Client.right / 2;
+    const int Y = Up ? Client.bottom / 4 : Client.bottom * 3 / 4;
+    SendMessageW(UpDown, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(X, Y));
+    SendMessageW(UpDown, WM_LBUTTONUP, 0, MAKELPARAM(X, Y));
+    Pump();
+}
+
+void TSheet::PressKey(int Id, UINT Key)
+{
+    SetFocus(Item(Id));
+    SendMessageW(Item(Id), WM_KEYDOWN, Key, 1);
+    SendMessageW(Item(Id), WM_KEYUP, Key, 0xC0000001);
+}
+
+void TSheet::Click(int ButtonId)
+{
+    SendMessageW(Item(ButtonId), BM_CLICK, 0, 0);
+}
+
+void TSheet::PressButton(int Button)
+{
+    PropSheet_PressButton(FSheet, Button);
+    Pump();
+}
+
+void TSheet::Destroy()
+{
+    if (FSheet && IsWindow(FSheet))
+        DestroyWindow(FSheet);
+    FSheet = nullptr;
+    FPage = nullptr;
+    Pump();
+}
+
+void TSheet::Pump()
+{
+    MSG Message;
+    while (PeekMessageW(&Message, nullptr, 0, 0, PM_REMOVE))
+    {
+        TranslateMessage(&Message);
+        DispatchMessageW(&Message);
+    }
+}

@@ -1,0 +1,284 @@
+// What the page leaves behind when its sheet is gone, over one and over
+// many lifetimes, and the acceleration controls per Windows version.
+#include "Sheet.h"
+#include "TestSupport.h"
+#include "resource.h"
+
+#include <gtest/gtest.h>
+#include <psapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace
+{
+// Watches the page's edits: their window procedures when the page is
+// initialized (before it subclasses them) and when they are destroyed.
+struct TEditWatch
+{
+    WNDPROC AtInit[2];
+    WNDPROC AtDestroy[2];
+};
+TEditWatch Watch;
+
+LRESULT CALLBACK WatchMessages(int Code, WPARAM wParam, LPARAM lParam)
+{
+    const CWPSTRUCT* Message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (Code == HC_ACTION)
+    {
+        if (Message->message == WM_INITDIALOG && GetDlgItem(Message->hwnd, IDC_VERSION_LABEL))
+        {
+            Watch.AtInit[0] = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(GetDlgItem(Message->hwnd, IDC_VERT_EDIT), GWLP_WNDPROC));
+            Watch.AtInit[1] = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(GetDlgItem(Message->hwnd, IDC_HORZ_EDIT), GWLP_WNDPROC));
+        }
+        else if (Message->message == WM_DESTROY)
+        {
+            const int Id = GetDlgCtrlID(Message->hwnd);
+            if (Id == IDC_VERT_EDIT || Id == IDC_HORZ_EDIT)
+                Watch.AtDestroy[Id == IDC_HORZ_EDIT] = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(Message->hwnd, GWLP_WNDPROC));
+        }
+    }
+    return CallNextHookEx(nullptr, Code, wParam, lParam);
+}
+
+// A popup made for a child window is owned by its top-level ancestor.
+HWND FindBalloon(HWND Page)
+{
+    HWND Owner = GetAncestor(Page, GA_ROOT);
+    for (HWND Window = FindWindowExW(nullptr, nullptr, TOOLTIPS_CLASSW, nullptr); Window;
+         Window = FindWindowExW(nullptr, Window, TOOLTIPS_CLASSW, nullptr))
+        if (GetWindow(Window, GW_OWNER) == Owner)
+            return Window;
+    return nullptr;
+}
+
+BOOL CALLBACK CountWindow(HWND, LPARAM lParam)
+{
+    ++*reinterpret_cast<int*>(lParam);
+    return TRUE;
+}
+
+int ThreadWindows()
+{
+    int Count = 0;
+    EnumThreadWindows(GetCurrentThreadId(), CountWindow, reinterpret_cast<LPARAM>(&Count));
+    return Count;
+}
+
+// Wine 8 reports no PrivateUsage; PagefileUsage counts the private pages the
+// process has touched, which a leak of thunks or heap blocks raises.
+SIZE_T PrivateBytes()
+{
+    PROCESS_MEMORY_COUNTERS_EX Counters = {};
+    Counters.cb = sizeof(Counters);
+    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&Counters), sizeof(Counters));
+    return Counters.PagefileUsage;
+}
+
+DWORD BlockState(void* Address)
+{
+    MEMORY_BASIC_INFORMATION Info = {};
+    VirtualQuery(Address, &Info, sizeof(Info));
+    return Info.State;
+}
+
+// Holds the message watch for its scope.
+class TWatchHook
+{
+public:
+    TWatchHook() : FHook(SetWindowsHookExW(WH_CALLWNDPROC, WatchMessages, nullptr, GetCurrentThreadId())) { Watch = TEditWatch{}; }
+    ~TWatchHook() { UnhookWindowsHookEx(FHook); }
+    bool Installed() const { return FHook != nullptr; }
+
+private:
+    HHOOK FHook;
+};
+
+class LifetimeTest : public testing::Test
+{
+protected:
+    void SetUp() override { ResetSettings({4, 4, {6, 10, 1}}); }
+    TMouseSettingsGuard FGuard;
+};
+}
+
+TEST_F(LifetimeTest, DestroyedSheetLeavesNothingBehind)
+{
+    IShellPropSheetExt* Extension = nullptr;
+    void* DialogThunk = nullptr;
+    void* EditThunk = nullptr;
+    {
+        TWatchHook Hook;
+        ASSERT_TRUE(Hook.Installed());
+        TSheet Sheet;
+        ASSERT_NE(nullptr, Sheet.Page());
+        Extension = Sheet.Extension();
+        Extension->AddRef();
+        EXPECT_EQ(3u, RefCount(Extension)) << "the host's, ours and the page's";
+
+        HFONT LinkFont = reinterpret_cast<HFONT>(SendMessageW(Sheet.Item(IDC_LINK_LABEL), WM_GETFONT, 0, 0));
+        ASSERT_EQ(static_cast<DWORD>(OBJ_FONT), GetObjectType(LinkFont));
+        LOGFONTW Description = {};
+        GetObjectW(LinkFont, sizeof(Description), &Description);
+        EXPECT_TRUE(Description.lfUnderline);
+
+        Sheet.Type(IDC_VERT_EDIT, L'q');
+        HWND Balloon = FindBalloon(Sheet.Page());
+        ASSERT_NE(nullptr, Balloon);
+
+        DialogThunk = reinterpret_cast<void*>(GetWindowLongPtrW(Sheet.Page(), DWLP_DLGPROC));
+        EditThunk = reinterpret_cast<void*>(GetWindowLongPtrW(Sheet.Item(IDC_VERT_EDIT), GWLP_WNDPROC));
+        EXPECT_EQ(EditThunk, reinterpret_cast<void*>(GetWindowLongPtrW(Sheet.Item(IDC_HORZ_EDIT), GWLP_WNDPROC)))
+            << "one thunk serves both edits";
+        ASSERT_NE(nullptr, Watch.AtInit[0]);
+        EXPECT_NE(reinterpret_cast<void*>(Watch.AtInit[0]), EditThunk);
+        EXPECT_EQ(static_cast<DWORD>(MEM_COMMIT), BlockState(DialogThunk));
+        EXPECT_EQ(static_cast<DWORD>(MEM_COMMIT), BlockState(EditThunk));
+
+        Sheet.Destroy();
+        EXPECT_EQ(0u, GetObjectType(LinkFont)) << "the link font was deleted";
+        EXPECT_FALSE(IsWindow(Balloon)) << "the balloon was destroyed";
+        EXPECT_EQ(Watch.AtInit[0], Watch.AtDestroy[0]) << "vertical edit got its own procedure back";
+        EXPECT_EQ(Watch.AtInit[1], Watch.AtDestroy[1]) << "horizontal edit got its own procedure back";
+        EXPECT_EQ(2u, RefCount(Extension)) << "the page dropped its reference";
+    }
+    EXPECT_EQ(S_FALSE, Pointix().CanUnloadNow());
+    EXPECT_EQ(static_cast<DWORD>(MEM_COMMIT), BlockState(DialogThunk)) << "the object still owns its thunks";
+    EXPECT_EQ(0u, Extension->Release());
+    EXPECT_EQ(S_OK, Pointix().CanUnloadNow());
+    EXPECT_EQ(static_cast<DWORD>(MEM_FREE), BlockState(DialogThunk));
+    EXPECT_EQ(static_cast<DWORD>(MEM_FREE), BlockState(EditThunk));
+}
+
+TEST_F(LifetimeTest, HostReleasingFirstLeavesThePageWorking)
+{
+    TSheet Sheet;
+    ASSERT_NE(nullptr, Sheet.Page());
+    IShellPropSheetExt* Extension = Sheet.Extension();
+    EXPECT_EQ(1u, Extension->Release()) << "the page still holds the object";
+    Sheet.PressKey(IDC_THRESHOLD1_TRACK, VK_RIGHT);
+    EXPECT_EQ(7, LiveSettings().Mouse.Threshold1);
+    Sheet.PressButton(PSBTN_CANCEL);
+    EXPECT_EQ(6, LiveSettings().Mouse.Threshold1);
+    Extension->AddRef();  // given back by the sheet's own Release
+}
+
+TEST_F(LifetimeTest, RepeatedUseLeaksNothing)
+{
+    const int Warmup = 25, Rounds = 500;
+    auto UseOnce = [](int Round) {
+        TSheet Sheet;
+        ASSERT_NE(nullptr, Sheet.Page());
+        HFONT LinkFont = reinterpret_cast<HFONT>(SendMessageW(Sheet.Item(IDC_LINK_LABEL), WM_GETFONT, 0, 0));
+        Sheet.Type(IDC_VERT_EDIT, L'z');
+        HWND Balloon = FindBalloon(Sheet.Page());
+        Sheet.SetText(IDC_HORZ_EDIT, L"9");
+        Sheet.PressKey(IDC_THRESHOLD1_TRACK, VK_RIGHT);
+        Sheet.PressButton(Round % 2 ? PSBTN_CANCEL : PSBTN_APPLYNOW);
+        Sheet.Destroy();
+        ASSERT_EQ(0u, GetObjectType(LinkFont)) << "round " << Round;
+        ASSERT_FALSE(IsWindow(Balloon)) << "round " << Round;
+    };
+    for (int Round = 0; Round < Warmup; ++Round)
+        UseOnce(Round);
+    ResetSettings({4, 4, {6, 10, 1}});
+    const SIZE_T BytesBefore = PrivateBytes();
+    const int WindowsBefore = ThreadWindows();
+    for (int Round = 0; Round < Rounds && !HasFatalFailure(); ++Round)
+    {
+        UseOnce(Round);
+        if (Round % 50 == 49)
+            ResetSettings({4, 4, {6, 10, 1}});
+    }
+    const SIZE_T BytesAfter = PrivateBytes();
+    const int WindowsAfter = ThreadWindows();
+    std::printf("after %d rounds: pagefile usage %lu -> %lu bytes (%+ld), windows of the thread %d -> %d\n", Rounds,
+                static_cast<unsigned long>(BytesBefore), static_cast<unsigned long>(BytesAfter),
+                static_cast<long>(BytesAfter) - static_cast<long>(BytesBefore), WindowsBefore, WindowsAfter);
+    EXPECT_EQ(WindowsBefore, WindowsAfter);
+    // A lost thunk pair alone would be 8 KiB a round, 4 MiB in all.
+    EXPECT_LT(static_cast<long>(BytesAfter) - static_cast<long>(BytesBefore), 1024L * 1024L);
+    EXPECT_EQ(S_OK, Pointix().CanUnloadNow());
+}
+
+// ----------------------------------------------------------------------
+// The acceleration settings exist from Windows NT 5.1 on. Wine reports the
+// Windows version it is told to for a program, so each version runs in a
+// copy of this program that Wine takes for that version.
+
+namespace
+{
+const int AccelerationControls[] = {
+    IDC_ACCEL_GROUP, IDC_THRESHOLD1_TRACK, IDC_THRESHOLD2_TRACK, IDC_QUAD_CHECK,
+    IDC_THRESHOLD1_LABEL, IDC_THRESHOLD2_LABEL, IDC_THRESHOLD1_FAST, IDC_THRESHOLD1_SLOW,
+    IDC_THRESHOLD2_FAST, IDC_THRESHOLD2_SLOW,
+};
+const char ExpectVariable[] = "POINTIX_EXPECT_ACCELERATION";
+}
+
+TEST(AccelerationVisibility, InThisProcess)
+{
+    const char* Expect = std::getenv(ExpectVariable);
+    if (!Expect)
+        GTEST_SKIP() << "runs in a copy of the program started with a Windows version";
+    const bool Shown = Expect[0] == '1';
+    TMouseSettingsGuard Guard;
+    ResetSettings({4, 4, {6, 10, 2}});
+    TSheet Sheet;
+    ASSERT_NE(nullptr, Sheet.Page());
+    for (int Id : AccelerationControls)
+        EXPECT_EQ(Shown, IsWindowVisible(Sheet.Item(Id)) != FALSE) << "control " << Id;
+    for (int Id : {IDC_VERT_EDIT, IDC_HORZ_EDIT, IDC_LINK_LABEL, IDC_VERSION_LABEL})
+        EXPECT_TRUE(IsWindowVisible(Sheet.Item(Id))) << "control " << Id;
+    EXPECT_EQ(L"4", Sheet.Text(IDC_VERT_EDIT));
+    if (Shown)
+    {
+        EXPECT_EQ(16, SendMessageW(Sheet.Item(IDC_THRESHOLD1_TRACK), TBM_GETRANGEMAX, 0, 0));
+        EXPECT_EQ(6, SendMessageW(Sheet.Item(IDC_THRESHOLD1_TRACK), TBM_GETPOS, 0, 0));
+        EXPECT_EQ(static_cast<UINT>(BST_CHECKED), IsDlgButtonChecked(Sheet.Page(), IDC_QUAD_CHECK));
+    }
+    else
+    {
+        // Nothing was read: no range, no position, no tick.
+        EXPECT_NE(16, SendMessageW(Sheet.Item(IDC_THRESHOLD1_TRACK), TBM_GETRANGEMAX, 0, 0));
+        EXPECT_EQ(0, SendMessageW(Sheet.Item(IDC_THRESHOLD1_TRACK), TBM_GETPOS, 0, 0));
+        EXPECT_EQ(static_cast<UINT>(BST_UNCHECKED), IsDlgButtonChecked(Sheet.Page(), IDC_QUAD_CHECK));
+    }
+    Sheet.PressButton(PSBTN_CANCEL);
+}
+
+TEST(AccelerationVisibility, FollowsTheWindowsVersion)
+{
+    if (std::getenv(ExpectVariable))
+        GTEST_SKIP() << "this is already a copy";
+    const struct
+    {
+        const wchar_t* Version;  // as Wine names it
+        bool Shown;
+    } Cases[] = {
+        {L"win98", false},  // not NT
+        {L"nt40", false},
+        {L"win2k", false},  // NT 5.0
+        {L"winxp", true},   // NT 5.1
+        {L"vista", true},   // NT 6.0
+        {L"win10", true},
+    };
+    wchar_t Self[MAX_PATH];
+    GetModuleFileNameW(nullptr, Self, MAX_PATH);
+    for (const auto& Case : Cases)
+    {
+        SCOPED_TRACE(testing::Message() << Case.Version);
+        const std::wstring Name = std::wstring(L"page_tests_") + Case.Version + L".exe";
+        const std::wstring Copy = ProgramFolder() + Name;
+        ASSERT_TRUE(CopyFileW(Self, Copy.c_str(), FALSE));
+        const std::wstring Defaults = L"Software\\Wine\\AppDefaults\\" + Name;
+        ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_CURRENT_USER, Defaults.c_str(), L"Version", REG_SZ, Case.Version,
+                                                 static_cast<DWORD>((wcslen(Case.Version) + 1) * sizeof(wchar_t))));
+        SetEnvironmentVariableA(ExpectVariable, Case.Shown ? "1" : "0");
+        EXPECT_EQ(0u, RunProgram(L"\"" + Copy + L"\" --gtest_filter=AccelerationVisibility.InThisProcess"));
+        SetEnvironmentVariableA(ExpectVariable, nullptr);
+        RegDeleteTreeW(HKEY_CURRENT_USER, Defaults.c_str());
+        DeleteFileW(Copy.c_str());
+    }
+}

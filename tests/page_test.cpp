@@ -1,0 +1,333 @@
+// The page in a real property sheet: what it shows, what each user action
+// does to the system and when, the entry guard, and what is left after the
+// sheet is gone.
+#include "Sheet.h"
+#include "TestSupport.h"
+#include "resource.h"
+
+#include <gtest/gtest.h>
+#include <psapi.h>
+
+#include <cstdlib>
+#include <vector>
+
+namespace
+{
+const TMouseSettings Baseline = {4, 4, {6, 10, 1}};
+
+class PageTest : public testing::Test
+{
+protected:
+    void SetUp() override { ResetSettings(Baseline); }
+    void TearDown() override { EXPECT_EQ(S_OK, Pointix().CanUnloadNow()) << "an object of the module is still alive"; }
+
+    static int TrackPos(const TSheet& Sheet, int Id) { return static_cast<int>(SendMessageW(Sheet.Item(Id), TBM_GETPOS, 0, 0)); }
+    static bool Checked(const TSheet& Sheet) { return IsDlgButtonChecked(Sheet.Page(), IDC_QUAD_CHECK) == BST_CHECKED; }
+
+    TMouseSettingsGuard FGuard;
+};
+
+// Settings with the given changes applied to a base.
+TMouseSettings With(TMouseSettings Settings, int Height, int Width)
+{
+    Settings.DblClkHeight = Height;
+    Settings.DblClkWidth = Width;
+    return Settings;
+}
+
+TMouseSettings With(TMouseSettings Settings, TMouse Mouse)
+{
+    Settings.Mouse = Mouse;
+    return Settings;
+}
+
+// ----------------------------------------------------------------------
+// Initialization
+
+struct TInitCase
+{
+    TMouseSettings System;
+    int Track1, Track2;
+    bool Checked;
+};
+
+class PageInitTest : public PageTest, public testing::WithParamInterface<TInitCase>
+{
+};
+
+TEST_P(PageInitTest, ShowsTheSystemValues)
+{
+    const TInitCase& Case = GetParam();
+    ResetSettings(Case.System);
+    TSheet Sheet;
+    ASSERT_NE(nullptr, Sheet.Page());
+    EXPECT_EQ(std::to_wstring(Case.System.DblClkHeight), Sheet.Text(IDC_VERT_EDIT));
+    EXPECT_EQ(std::to_wstring(Case.System.DblClkWidth), Sheet.Text(IDC_HORZ_EDIT));
+    for (int Id : {IDC_THRESHOLD1_TRACK, IDC_THRESHOLD2_TRACK})
+    {
+        EXPECT_EQ(0, SendMessageW(Sheet.Item(Id), TBM_GETRANGEMIN, 0, 0));
+        EXPECT_EQ(16, SendMessageW(Sheet.Item(Id), TBM_GETRANGEMAX, 0, 0));
+        EXPECT_TRUE(IsWindowVisible(Sheet.Item(Id)));
+    }
+    EXPECT_EQ(Case.Track1, TrackPos(Sheet, IDC_THRESHOLD1_TRACK));
+    EXPECT_EQ(Case.Track2, TrackPos(Sheet, IDC_THRESHOLD2_TRACK));
+    EXPECT_EQ(Case.Checked, Checked(Sheet));
+    EXPECT_EQ(2, SendMessageW(Sheet.Item(IDC_VERT_EDIT), EM_GETLIMITTEXT, 0, 0));
+    EXPECT_EQ(MAKELONG(99, 0), SendMessageW(Sheet.Item(IDC_VERT_UPDOWN), UDM_GETRANGE, 0, 0));
+    EXPECT_EQ(MAKELONG(99, 0), SendMessageW(Sheet.Item(IDC_HORZ_UPDOWN), UDM_GETRANGE, 0, 0));
+    EXPECT_FALSE(Sheet.ApplyEnabled()) << "the page starts clean";
+    EXPECT_EQ(L"Version 1.0.0.0", Sheet.Text(IDC_VERSION_LABEL));
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, PageInitTest,
+    testing::Values(
+        TInitCase{{4, 4, {6, 10, 1}}, 6, 10, false},
+        TInitCase{{12, 99, {0, 16, 2}}, 0, 16, true},
+        TInitCase{{0, 7, {20, 17, 2}}, 16, 16, true},
+        TInitCase{{5, 3, {-3, 2, 0}}, 0, 2, false}));
+
+// Thresholds above 16 are saved as 16, negative ones as they are: a cancel
+// after a live change writes back what was saved.
+TEST_F(PageTest, SavedThresholdsAreLimitedTo16AndNegativesKept)
+{
+    const TMouseSettings System = With(Baseline, {20, -3, 1});
+    ResetSettings(System);
+    TSheet Sheet;
+    Sheet.PressKey(IDC_THRESHOLD2_TRACK, VK_RIGHT);
+    EXPECT_EQ(1, LiveSettings().Mouse.Threshold2) << "the trackbar showed -3 as 0 and moved to 1";
+    Sheet.PressButton(PSBTN_CANCEL);
+    EXPECT_EQ((TMouse{16, -3, 1}), LiveSettings().Mouse);
+    EXPECT_EQ(System, StoredSettings());
+}
+
+// ----------------------------------------------------------------------
+// Untouched page
+
+TEST_F(PageTest, OpeningAndClosingWithoutTouchingWritesNothing)
+{
+    for (int Button : {PSBTN_CANCEL, PSBTN_OK})
+    {
+        SCOPED_TRACE(Button == PSBTN_OK ? "OK" : "Cancel");
+        TSheet Sheet;
+        EXPECT_EQ(L"4", Sheet.Text(IDC_VERT_EDIT)) << "the up-down wrote the edit";
+        Sheet.PressButton(Button);
+        Sheet.Destroy();
+        EXPECT_EQ(Baseline, LiveSettings());
+        EXPECT_EQ(Baseline, StoredSettings());
+        EXPECT_FALSE(HasLiveOnlyWrites());
+    }
+}
+
+// ----------------------------------------------------------------------
+// Acceleration: live preview, OK, Cancel
+
+struct TAccelCase
+{
+    const char* Name;
+    int Control;      // the trackbar moved with the key, or the check box clicked
+    UINT Key;
+    TMouse Live;      // expected right after the action
+    TMouse Committed; // expected after OK
+};
+
+class AccelerationTest : public PageTest, public testing::WithParamInterface<TAccelCase>
+{
+protected:
+    static void Act(TSheet& Sheet, const TAccelCase& Case)
+    {
+        if (Case.Control == IDC_QUAD_CHECK)
+            Sheet.Click(IDC_QUAD_CHECK);
+        else
+            Sheet.PressKey(Case.Control, Case.Key);
+    }
+};
+
+TEST_P(AccelerationTest, PreviewsLiveAndCommitsOnOk)
+{
+    const TAccelCase& Case = GetParam();
+    TSheet Sheet;
+    Act(Sheet, Case);
+    EXPECT_EQ(Case.Live, LiveSettings().Mouse);
+    EXPECT_EQ(Baseline, StoredSettings()) << "a live change is not persisted";
+    EXPECT_TRUE(HasLiveOnlyWrites());
+    EXPECT_TRUE(Sheet.ApplyEnabled());
+    Sheet.PressButton(PSBTN_OK);
+    EXPECT_EQ(Case.Committed, LiveSettings().Mouse);
+    EXPECT_EQ(With(Baseline, Case.Committed), StoredSettings());
+}
+
+TEST_P(AccelerationTest, CancelWritesTheOpeningValuesBackUnpersisted)
+{
+    const TAccelCase& Case = GetParam();
+    TSheet Sheet;
+    Act(Sheet, Case);
+    EXPECT_EQ(Case.Live, LiveSettings().Mouse);
+    Sheet.PressButton(PSBTN_CANCEL);
+    EXPECT_EQ(Baseline, LiveSettings());
+    EXPECT_EQ(Baseline, StoredSettings());
+}
+
+TEST_P(AccelerationTest, ChangesNothingWhileAccelerationIsOff)
+{
+    const TAccelCase& Case = GetParam();
+    const TMouseSettings Off = With(Baseline, {6, 10, 0});
+    ResetSettings(Off);
+    TSheet Sheet;
+    Act(Sheet, Case);
+    EXPECT_EQ(Off, LiveSettings());
+    EXPECT_FALSE(HasLiveOnlyWrites());
+    EXPECT_FALSE(Sheet.ApplyEnabled());
+    Sheet.PressButton(PSBTN_OK);
+    EXPECT_EQ(Off, LiveSettings());
+    EXPECT_EQ(Off, StoredSettings());
+}
+
+INSTANTIATE_TEST_SUITE_P(Controls, AccelerationTest,
+    testing::Values(
+        TAccelCase{"Threshold1Right", IDC_THRESHOLD1_TRACK, VK_RIGHT, {7, 10, 1}, {7, 10, 1}},
+        TAccelCase{"Threshold1Home", IDC_THRESHOLD1_TRACK, VK_HOME, {0, 10, 1}, {0, 10, 1}},
+        TAccelCase{"Threshold2Left", IDC_THRESHOLD2_TRACK, VK_LEFT, {6, 9, 1}, {6, 9, 1}},
+        TAccelCase{"Threshold2End", IDC_THRESHOLD2_TRACK, VK_END, {6, 16, 1}, {6, 16, 1}},
+        TAccelCase{"QuadCheck", IDC_QUAD_CHECK, 0, {6, 10, 2}, {6, 10, 2}}),
+    [](const testing::TestParamInfo<TAccelCase>& Info) { return Info.param.Name; });
+
+TEST_F(PageTest, QuadCheckSwitchesBetweenDoublingAndQuadrupling)
+{
+    TSheet Sheet;
+    Sheet.Click(IDC_QUAD_CHECK);
+    EXPECT_EQ(2, LiveSettings().Mouse.Acceleration);
+    Sheet.Click(IDC_QUAD_CHECK);
+    EXPECT_EQ(1, LiveSettings().Mouse.Acceleration);
+    EXPECT_EQ(1, StoredSettings().Mouse.Acceleration);
+}
+
+// OK takes all three values from the controls, also those a live change
+// did not touch.
+TEST_F(PageTest, OkCommitsTheTripleFromTheControls)
+{
+    TSheet Sheet;
+    Sheet.PressKey(IDC_THRESHOLD1_TRACK, VK_RIGHT);
+    // Changed behind the page's back since the live change:
+    TMouse Elsewhere = {1, 2, 1};
+    SystemParametersInfoW(SPI_SETMOUSE, 0, &Elsewhere, 0);
+    Sheet.PressButton(PSBTN_OK);
+    EXPECT_EQ((TMouse{7, 10, 1}), StoredSettings().Mouse);
+}
+
+TEST_F(PageTest, ApplyAfterAccelerationWasSwitchedOffElsewhereWritesNoTriple)
+{
+    TSheet Sheet;
+    Sheet.PressKey(IDC_THRESHOLD1_TRACK, VK_RIGHT);
+    TMouse Off = {3, 4, 0};
+    SystemParametersInfoW(SPI_SETMOUSE, 0, &Off, 0);
+    Sheet.PressButton(PSBTN_APPLYNOW);
+    EXPECT_EQ(Off, LiveSettings().Mouse);
+    EXPECT_EQ(Baseline.Mouse, StoredSettings().Mouse);
+    EXPECT_FALSE(Sheet.ApplyEnabled());
+    // The bits were cleared: a cancel now writes nothing back.
+    Sheet.PressButton(PSBTN_CANCEL);
+    EXPECT_EQ(Off, LiveSettings().Mouse);
+}
+
+// ----------------------------------------------------------------------
+// Double-click tolerance: recorded, written at apply
+
+TEST_F(PageTest, EditChangesAreWrittenOnlyAtApply)
+{
+    TSheet Sheet;
+    Sheet.SetText(IDC_VERT_EDIT, L"12");
+    Sheet.ClickUpDown(IDC_HORZ_UPDOWN, true);
+    EXPECT_EQ(L"5", Sheet.Text(IDC_HORZ_EDIT)) << "the up arrow raised the width";
+    EXPECT_EQ(Baseline, LiveSettings());
+    EXPECT_FALSE(HasLiveOnlyWrites());
+    EXPECT_TRUE(Sheet.ApplyEnabled());
+    Sheet.PressButton(PSBTN_APPLYNOW);
+    EXPECT_EQ(With(Baseline, 12, 5), LiveSettings());
+    EXPECT_EQ(With(Baseline, 12, 5), StoredSettings());
+    EXPECT_FALSE(Sheet.ApplyEnabled());
+}
+
+TEST_F(PageTest, UpDownClicksCountAsChanges)
+{
+    for (bool Up : {true, false})
+    {
+        ResetSettings(Baseline);
+        TSheet Sheet;
+        Sheet.ClickUpDown(IDC_VERT_UPDOWN, Up);
+        EXPECT_TRUE(Sheet.ApplyEnabled());
+        Sheet.PressButton(PSBTN_OK);
+        EXPECT_EQ(With(Baseline, Up ? 5 : 3, 4), StoredSettings());
+    }
+}
+
+TEST_F(PageTest, CancelAfterApplyRestoresTheOpeningValuesOfWhatChangedSince)
+{
+    TSheet Sheet;
+    Sheet.SetText(IDC_VERT_EDIT, L"12");
+    Sheet.PressButton(PSBTN_APPLYNOW);
+    Sheet.SetText(IDC_VERT_EDIT, L"20");
+    Sheet.PressKey(IDC_THRESHOLD2_TRACK, VK_LEFT);
+    Sheet.PressButton(PSBTN_APPLYNOW);  // applies 20 and the threshold
+    Sheet.SetText(IDC_HORZ_EDIT, L"30");
+    Sheet.SetText(IDC_VERT_EDIT, L"25");
+    Sheet.PressButton(PSBTN_CANCEL);
+    // Height changed after the last apply: back to the opening value, not
+    // to the applied one, and only live. Width too gets its opening value.
+    EXPECT_EQ(With(With(Baseline, {6, 9, 1}), 4, 4), LiveSettings());
+    EXPECT_EQ(With(With(Baseline, {6, 9, 1}), 20, 4), StoredSettings());
+}
+
+TEST_F(PageTest, SecondApplyWithoutChangesWritesNothing)
+{
+    TSheet Sheet;
+    Sheet.SetText(IDC_VERT_EDIT, L"12");
+    Sheet.PressKey(IDC_THRESHOLD1_TRACK, VK_RIGHT);
+    Sheet.PressButton(PSBTN_APPLYNOW);
+    const TMouseSettings Elsewhere = {30, 31, {2, 3, 2}};
+    ResetSettings(Elsewhere);
+    Sheet.PressButton(PSBTN_APPLYNOW);
+    Sheet.PressButton(PSBTN_OK);
+    EXPECT_EQ(Elsewhere, LiveSettings());
+    EXPECT_EQ(Elsewhere, StoredSettings());
+}
+
+// ----------------------------------------------------------------------
+// A field may not stay empty
+
+TEST_F(PageTest, CuttingTheWholeFieldPutsTheTextBackAndMarksItChanged)
+{
+    ResetSettings(With(Baseline, 9, 4));
+    TSheet Sheet;
+    SendMessageW(Sheet.Item(IDC_VERT_EDIT), EM_SETSEL, 0, -1);
+    SendMessageW(Sheet.Item(IDC_VERT_EDIT), WM_CUT, 0, 0);
+    EXPECT_EQ(L"9", Sheet.Text(IDC_VERT_EDIT));
+    EXPECT_TRUE(Sheet.ApplyEnabled());
+    Sheet.PressButton(PSBTN_OK);
+    EXPECT_EQ(With(Baseline, 9, 4), StoredSettings());
+}
+
+// An edit whose undo has nothing to give back, put in front of the page's
+// own subclass.
+WNDPROC PageEditProc;
+LRESULT CALLBACK NothingToUndo(HWND Window, UINT Message, WPARAM wParam, LPARAM lParam)
+{
+    if (Message == WM_UNDO)
+        return 0;
+    return CallWindowProcW(PageEditProc, Window, Message, wParam, lParam);
+}
+
+TEST_F(PageTest, EmptiedFieldWithoutUndoBecomesFour)
+{
+    ResetSettings(With(Baseline, 9, 7));
+    TSheet Sheet;
+    HWND Edit = Sheet.Item(IDC_HORZ_EDIT);
+    PageEditProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(Edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(NothingToUndo)));
+    SendMessageW(Edit, EM_SETSEL, 0, -1);
+    SendMessageW(Edit, WM_CUT, 0, 0);
+    EXPECT_EQ(L"4", Sheet.Text(IDC_HORZ_EDIT));
+    EXPECT_TRUE(Sheet.ApplyEnabled());
+    SetWindowLongPtrW(Edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PageEditProc));
+    Sheet.PressButton(PSBTN_OK);
+    EXPECT_EQ(With(Baseline, 9, 4), StoredSettings());
+}
+}  // namespace
