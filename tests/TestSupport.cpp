@@ -60,14 +60,43 @@ IShellPropSheetExt* NewExtension()
     return Extension;
 }
 
-DWORD RunProgram(const std::wstring& CommandLine, DWORD TimeoutMs)
+namespace
+{
+DWORD Run(const std::wstring& CommandLine, std::string* Output, DWORD TimeoutMs)
 {
     STARTUPINFOW Startup = {};
     Startup.cb = sizeof(Startup);
+    HANDLE Read = nullptr, Write = nullptr;
+    if (Output)
+    {
+        SECURITY_ATTRIBUTES Inherit = {sizeof(Inherit), nullptr, TRUE};
+        if (!CreatePipe(&Read, &Write, &Inherit, 0))
+            return static_cast<DWORD>(-1);
+        SetHandleInformation(Read, HANDLE_FLAG_INHERIT, 0);
+        Startup.dwFlags = STARTF_USESTDHANDLES;
+        Startup.hStdOutput = Write;
+        Startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+        Startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    }
     PROCESS_INFORMATION Process = {};
     std::wstring Line = CommandLine;
-    if (!CreateProcessW(nullptr, &Line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &Startup, &Process))
+    const BOOL Started = CreateProcessW(nullptr, &Line[0], nullptr, nullptr, Output != nullptr, 0, nullptr, nullptr, &Startup, &Process);
+    if (Write)
+        CloseHandle(Write);
+    if (!Started)
+    {
+        if (Read)
+            CloseHandle(Read);
         return static_cast<DWORD>(-1);
+    }
+    if (Read)
+    {
+        char Buffer[4096];
+        DWORD Got = 0;
+        while (ReadFile(Read, Buffer, sizeof(Buffer), &Got, nullptr) && Got > 0)
+            Output->append(Buffer, Got);
+        CloseHandle(Read);
+    }
     DWORD Code = static_cast<DWORD>(-1);
     if (WaitForSingleObject(Process.hProcess, TimeoutMs) == WAIT_OBJECT_0)
         GetExitCodeProcess(Process.hProcess, &Code);
@@ -76,4 +105,15 @@ DWORD RunProgram(const std::wstring& CommandLine, DWORD TimeoutMs)
     CloseHandle(Process.hThread);
     CloseHandle(Process.hProcess);
     return Code;
+}
+}
+
+DWORD RunProgram(const std::wstring& CommandLine, DWORD TimeoutMs)
+{
+    return Run(CommandLine, nullptr, TimeoutMs);
+}
+
+DWORD RunProgram(const std::wstring& CommandLine, std::string& Output, DWORD TimeoutMs)
+{
+    return Run(CommandLine, &Output, TimeoutMs);
 }

@@ -40,5 +40,7 @@ IShellPropSheetExt* NewExtension();
 // Runs a program of the test's folder with arguments and returns its exit
 // code, or -1 when it could not be started.
 DWORD RunProgram(const std::wstring& CommandLine, DWORD TimeoutMs = 60000);
+// The same, collecting what the program writes to its standard output.
+DWORD RunProgram(const std::wstring& CommandLine, std::string& Output, DWORD TimeoutMs = 60000);
 
 #endif
