@@ -4,6 +4,7 @@
 #   ./pointix.sh demo    show the Mouse properties sheet with the page
 #   ./pointix.sh test    build and run the whole test suite
 #   ./pointix.sh build   build only
+#   ./pointix.sh bench   compare the formatter with glibc's vswprintf
 set -euo pipefail
 cd "$(dirname "$0")"
 root=$PWD
@@ -20,6 +21,9 @@ packages_missing() {
     dpkg -s wine32:i386 >/dev/null 2>&1 || missing+=(wine32:i386)
     dpkg -s wine64 >/dev/null 2>&1 || missing+=(wine64)
     [ -f /usr/src/googletest/googletest/src/gtest-all.cc ] || missing+=(googletest)
+    command -v clang++ >/dev/null || missing+=(clang)
+    dpkg -s libclang-rt-14-dev >/dev/null 2>&1 || missing+=(libclang-rt-14-dev)
+    dpkg -s libbenchmark-dev >/dev/null 2>&1 || missing+=(libbenchmark-dev)
     echo "${missing[@]}"
 }
 
@@ -75,8 +79,13 @@ demo)
     build
     demo
     ;;
+bench)
+    install_missing
+    build
+    "$build/native/formatter_bench"
+    ;;
 *)
-    echo "usage: $0 demo|test|build" >&2
+    echo "usage: $0 demo|test|build|bench" >&2
     exit 2
     ;;
 esac

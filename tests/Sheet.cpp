@@ -88,6 +88,16 @@ bool HasLiveOnlyWrites()
 
 TSheet::TSheet() : FExtension(NewExtension()), FSheet(nullptr), FPage(nullptr)
 {
+    Open();
+}
+
+TSheet::TSheet(IShellPropSheetExt* Extension) : FExtension(Extension), FSheet(nullptr), FPage(nullptr)
+{
+    Open();
+}
+
+void TSheet::Open()
+{
     if (!FExtension)
         return;
     HPROPSHEETPAGE PageHandle = nullptr;

@@ -56,7 +56,10 @@ private:
 class TSheet
 {
 public:
+    // The page of a fresh object of the built module, or of the given
+    // object, whose reference the sheet takes over.
     TSheet();
+    explicit TSheet(IShellPropSheetExt* Extension);
     ~TSheet();
 
     HWND Window() const { return FSheet; }
@@ -80,6 +83,8 @@ public:
     static void Pump();
 
 private:
+    void Open();
+
     IShellPropSheetExt* FExtension;
     HWND FSheet;
     HWND FPage;

@@ -2,18 +2,6 @@
 
 namespace
 {
-enum TParseState
-{
-    psText,
-    psFlags,
-    psWidth,
-    psDot,
-    psPrecision,
-    psSize,
-    psConversion,
-    psDone
-};
-
 const uint32_t FLAG_LEFT = 0x01;
 const uint32_t FLAG_PLUS = 0x02;
 const uint32_t FLAG_SPACE = 0x04;
@@ -38,6 +26,30 @@ void ResetSpec(TSpec& Spec)
     Spec.Width = 0;
     Spec.Precision = -1;
     Spec.Size = 0;
+}
+
+// Flags may repeat and come in any order.
+bool AddFlag(TSpec& Spec, TWideChar Ch)
+{
+    switch (Ch)
+    {
+    case '-':
+        Spec.Flags |= FLAG_LEFT;
+        return true;
+    case '+':
+        Spec.Flags |= FLAG_PLUS;
+        return true;
+    case ' ':
+        Spec.Flags |= FLAG_SPACE;
+        return true;
+    case '#':
+        Spec.Flags |= FLAG_ALT;
+        return true;
+    case '0':
+        Spec.Flags |= FLAG_ZERO;
+        return true;
+    }
+    return false;
 }
 
 bool IsDigit(TWideChar Ch)
@@ -85,6 +97,7 @@ int64_t Larger(int64_t A, int64_t B)
     return A > B ? A : B;
 }
 
+// Base is 8, 10 or 16.
 void FormatInteger(TWideChar* Buffer, uint32_t& n, uint32_t L, uint32_t Value, uint32_t Base,
                    int32_t Width, int32_t Precision, uint32_t Flags)
 {
@@ -106,18 +119,35 @@ void FormatInteger(TWideChar* Buffer, uint32_t& n, uint32_t L, uint32_t Value, u
             Sign = ' ';
     }
 
+    // Least significant digit first; the constant bases let the compiler
+    // replace the divisions.
     TWideChar Digits[20];
     int DigitCount = 0;
-    do
+    if (Base == 10)
     {
-        const uint32_t Digit = Magnitude % Base;
-        if (Digit < 10)
-            Digits[DigitCount] = static_cast<TWideChar>('0' + Digit);
-        else
-            Digits[DigitCount] = static_cast<TWideChar>(((Flags & FLAG_UPPER) ? 'A' : 'a') + Digit - 10);
-        ++DigitCount;
-        Magnitude /= Base;
-    } while (Magnitude != 0);
+        do
+        {
+            Digits[DigitCount++] = static_cast<TWideChar>('0' + Magnitude % 10);
+            Magnitude /= 10;
+        } while (Magnitude != 0);
+    }
+    else if (Base == 16)
+    {
+        const char* Set = (Flags & FLAG_UPPER) ? "0123456789ABCDEF" : "0123456789abcdef";
+        do
+        {
+            Digits[DigitCount++] = static_cast<TWideChar>(Set[Magnitude & 15]);
+            Magnitude >>= 4;
+        } while (Magnitude != 0);
+    }
+    else
+    {
+        do
+        {
+            Digits[DigitCount++] = static_cast<TWideChar>('0' + (Magnitude & 7));
+            Magnitude >>= 3;
+        } while (Magnitude != 0);
+    }
 
     int64_t Zeros = Larger(static_cast<int64_t>(Precision) - DigitCount, 0);
     int64_t Pad = Larger(static_cast<int64_t>(Width) - Larger(Precision, DigitCount) - (Sign ? 1 : 0), 0);
@@ -253,107 +283,70 @@ int32_t FormatWide(TWideChar* Buffer, uint32_t BufferSize, int32_t MaxCount, con
 
     TVarArg Cursor(Args);
     TSpec Spec;
-    ResetSpec(Spec);
-    TParseState State = psText;
     uint32_t n = 0;
     const TWideChar* Unit = Format;
 
-    while (State != psDone)
+    // The format is read in the order text, flags, width, dot, precision,
+    // size, conversion. Reading stops at the format's terminator, and
+    // whenever the output has reached the limit; within a specification
+    // nothing is written, so the limit is only tested between them.
+    while (*Unit != 0 && n < L)
     {
-        if (*Unit == 0 || n >= L)
+        if (*Unit != '%')
         {
-            State = psDone;
-            break;
+            // A run of literal text up to the next '%', the end or the limit.
+            do
+            {
+                PutChar(Buffer, n, L, *Unit);
+                ++Unit;
+            } while (*Unit != 0 && *Unit != '%' && n < L);
+            continue;
         }
-        const TWideChar Ch = *Unit;
-        bool Consumed = true;
-        switch (State)
+        ++Unit;
+        ResetSpec(Spec);
+
+        while (AddFlag(Spec, *Unit))
+            ++Unit;
+
+        while (IsDigit(*Unit))
+            Spec.Width = AppendDigit(Spec.Width, *Unit++);
+        if (*Unit == '*')
         {
-        case psText:
-            if (Ch == '%')
-                State = psFlags;
-            else
-                PutChar(Buffer, n, L, Ch);
-            break;
-        case psFlags:
-            if (Ch == '-')
-                Spec.Flags |= FLAG_LEFT;
-            else if (Ch == '+')
-                Spec.Flags |= FLAG_PLUS;
-            else if (Ch == ' ')
-                Spec.Flags |= FLAG_SPACE;
-            else if (Ch == '#')
-                Spec.Flags |= FLAG_ALT;
-            else if (Ch == '0')
-                Spec.Flags |= FLAG_ZERO;
-            else
-            {
-                Consumed = false;
-                State = psWidth;
-            }
-            break;
-        case psWidth:
-            if (IsDigit(Ch))
-                Spec.Width = AppendDigit(Spec.Width, Ch);
-            else if (Ch == '*')
-            {
-                Spec.Width = Cursor.GetInt();
-                State = psDot;
-            }
-            else
-            {
-                Consumed = false;
-                State = psDot;
-            }
-            break;
-        case psDot:
-            if (Ch == '.')
-                State = psPrecision;
-            else
-            {
-                Consumed = false;
-                State = psSize;
-            }
-            break;
-        case psPrecision:
-            if (IsDigit(Ch))
+            Spec.Width = Cursor.GetInt();
+            ++Unit;
+        }
+
+        if (*Unit == '.')
+        {
+            ++Unit;
+            while (IsDigit(*Unit))
             {
                 if (Spec.Precision < 0)
                     Spec.Precision = 0;
-                Spec.Precision = AppendDigit(Spec.Precision, Ch);
+                Spec.Precision = AppendDigit(Spec.Precision, *Unit++);
             }
-            else if (Ch == '*')
+            if (*Unit == '*')
             {
                 Spec.Precision = Cursor.GetInt();
-                State = psSize;
+                ++Unit;
             }
-            else
-            {
-                Consumed = false;
-                State = psSize;
-            }
-            break;
-        case psSize:
-            if (Ch == 'h')
-                Spec.Size = 1;
-            else if (Ch == 'l')
-                Spec.Size = 2;
-            else if (Ch == 'L')
-                Spec.Size = 3;
-            else
-                Consumed = false;
-            State = psConversion;
-            break;
-        case psConversion:
-            Convert(Buffer, n, L, Ch, Spec, Cursor);
-            ResetSpec(Spec);
-            State = psText;
-            break;
-        case psDone:
-            break;
         }
-        if (Consumed)
+
+        // Only one size letter: a second one is read as the conversion.
+        if (*Unit == 'h')
+            Spec.Size = 1;
+        else if (*Unit == 'l')
+            Spec.Size = 2;
+        else if (*Unit == 'L')
+            Spec.Size = 3;
+        if (Spec.Size != 0)
             ++Unit;
+
+        // A specification cut off by the end of the format writes nothing.
+        if (*Unit == 0)
+            break;
+        Convert(Buffer, n, L, *Unit, Spec, Cursor);
+        ++Unit;
     }
 
     if (n + 1 < L)

@@ -1,0 +1,20 @@
+// What the recording help control stand-in keeps of each call.
+#ifndef POINTIX_HHCTRL_STANDIN_H
+#define POINTIX_HHCTRL_STANDIN_H
+
+#include <windows.h>
+#include <htmlhelp.h>
+
+struct THelpCall
+{
+    HWND Caller;
+    bool HasFile;
+    UINT Command;
+    DWORD_PTR Data;
+    HH_POPUP Popup;
+};
+
+typedef int(WINAPI* TRecordedHelpCalls)(const THelpCall** First);
+typedef void(WINAPI* TForgetHelpCalls)();
+
+#endif

@@ -1,0 +1,307 @@
+// Context help, the link label and the version label, in a real sheet. Help
+// goes to a recording stand-in of the HTML Help control.
+#include "Sheet.h"
+#include "TestSupport.h"
+#include "hhctrl_standin.h"
+#include "resource.h"
+#include "PointixConfig.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace
+{
+std::wstring Widen(const char* Utf8)
+{
+    int Length = MultiByteToWideChar(CP_UTF8, 0, Utf8, -1, nullptr, 0);
+    std::wstring Text(Length - 1, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, Utf8, -1, &Text[0], Length);
+    return Text;
+}
+
+std::vector<THelpCall> HelpCalls()
+{
+    HMODULE StandIn = GetModuleHandleW(L"hhctrl.ocx");
+    auto Recorded = reinterpret_cast<TRecordedHelpCalls>(GetProcAddress(StandIn, "RecordedHelpCalls"));
+    if (!Recorded)
+        return {};
+    const THelpCall* First = nullptr;
+    const int Count = Recorded(&First);
+    return std::vector<THelpCall>(First, First + Count);
+}
+
+void ForgetHelp()
+{
+    auto Forget = reinterpret_cast<TForgetHelpCalls>(GetProcAddress(GetModuleHandleW(L"hhctrl.ocx"), "ForgetHelpCalls"));
+    if (Forget)
+        Forget();
+}
+
+void RequestHelp(const TSheet& Sheet, int Id)
+{
+    HELPINFO Info = {};
+    Info.cbSize = sizeof(Info);
+    Info.iContextType = HELPINFO_WINDOW;
+    Info.iCtrlId = Id;
+    Info.hItemHandle = Sheet.Item(Id);
+    SendMessageW(Sheet.Page(), WM_HELP, 0, reinterpret_cast<LPARAM>(&Info));
+}
+
+// The page's dialog procedure, called as the dialog manager calls it, so
+// that its own answer is seen rather than the dialog's default handling.
+INT_PTR CallPageProc(const TSheet& Sheet, UINT Message, WPARAM wParam, LPARAM lParam)
+{
+    DLGPROC Proc = reinterpret_cast<DLGPROC>(GetWindowLongPtrW(Sheet.Page(), DWLP_DLGPROC));
+    return Proc(Sheet.Page(), Message, wParam, lParam);
+}
+
+class LabelsTest : public testing::Test
+{
+protected:
+    void SetUp() override { ResetSettings({4, 4, {6, 10, 1}}); }
+    TMouseSettingsGuard FGuard;
+};
+}
+
+TEST_F(LabelsTest, HelpPopupsForTheControlsThatHaveHelp)
+{
+    TSheet Sheet;
+    ASSERT_NE(nullptr, GetProcAddress(GetModuleHandleW(L"hhctrl.ocx"), "RecordedHelpCalls"))
+        << "the page did not load the recording stand-in";
+    for (int Id : {IDC_VERT_EDIT, IDC_HORZ_EDIT, IDC_THRESHOLD1_TRACK, IDC_QUAD_CHECK, IDC_THRESHOLD2_TRACK, IDC_LINK_LABEL})
+    {
+        SCOPED_TRACE(testing::Message() << "control " << Id);
+        ForgetHelp();
+        RequestHelp(Sheet, Id);
+        const std::vector<THelpCall> Calls = HelpCalls();
+        ASSERT_EQ(1u, Calls.size());
+        const THelpCall& Call = Calls[0];
+        EXPECT_EQ(Sheet.Page(), Call.Caller);
+        EXPECT_FALSE(Call.HasFile);
+        EXPECT_EQ(static_cast<UINT>(HH_DISPLAY_TEXT_POPUP), Call.Command);
+        const HH_POPUP& Popup = Call.Popup;
+        EXPECT_EQ(52, Popup.cbStruct);
+        EXPECT_EQ(Pointix().Module, Popup.hinst);
+        EXPECT_EQ(static_cast<UINT>(Id), Popup.idString);
+        EXPECT_EQ(nullptr, Popup.pszText);
+        RECT Client;
+        GetClientRect(Sheet.Item(Id), &Client);
+        POINT Anchor = {0, Client.bottom / 2};
+        ClientToScreen(Sheet.Item(Id), &Anchor);
+        EXPECT_EQ(Anchor.x, Popup.pt.x) << "the left edge of the control";
+        EXPECT_EQ(Anchor.y, Popup.pt.y) << "at half its height";
+        EXPECT_EQ(static_cast<COLORREF>(-1), Popup.clrForeground);
+        EXPECT_EQ(static_cast<COLORREF>(-1), Popup.clrBackground);
+        EXPECT_EQ(-1, Popup.rcMargins.left);
+        EXPECT_EQ(-1, Popup.rcMargins.top);
+        EXPECT_EQ(-1, Popup.rcMargins.right);
+        EXPECT_EQ(-1, Popup.rcMargins.bottom);
+        EXPECT_EQ(nullptr, Popup.pszFont);
+    }
+    ForgetHelp();
+    for (int Id : {IDC_VERT_UPDOWN, IDC_HORZ_UPDOWN, IDC_ACCEL_GROUP, IDC_VERSION_LABEL, IDC_THRESHOLD1_LABEL,
+                   IDC_THRESHOLD2_SLOW, 0xFFFF, 0})
+        RequestHelp(Sheet, Id);
+    EXPECT_TRUE(HelpCalls().empty()) << "no popup for controls without help";
+
+    Sheet.Destroy();
+    const std::vector<THelpCall> Calls = HelpCalls();
+    ASSERT_EQ(1u, Calls.size()) << "the page closes every popup when it goes";
+    EXPECT_EQ(static_cast<UINT>(HH_CLOSE_ALL), Calls[0].Command);
+    EXPECT_EQ(nullptr, Calls[0].Caller);
+    EXPECT_FALSE(Calls[0].HasFile);
+    EXPECT_EQ(0u, Calls[0].Data);
+}
+
+TEST(WithoutHelpLibrary, HelpRequestsDoNothingAndThePageStillCleansUp)
+{
+    if (!std::getenv("POINTIX_WITHOUT_HELP"))
+        GTEST_SKIP() << "runs where Wine is told not to load hhctrl.ocx";
+    TMouseSettingsGuard Guard;
+    ResetSettings({4, 4, {6, 10, 1}});
+    TSheet Sheet;
+    ASSERT_NE(nullptr, Sheet.Page());
+    EXPECT_EQ(nullptr, GetModuleHandleW(L"hhctrl.ocx"));
+    for (int Id : {IDC_VERT_EDIT, IDC_QUAD_CHECK, IDC_LINK_LABEL})
+        RequestHelp(Sheet, Id);
+    HFONT LinkFont = reinterpret_cast<HFONT>(SendMessageW(Sheet.Item(IDC_LINK_LABEL), WM_GETFONT, 0, 0));
+    IShellPropSheetExt* Extension = Sheet.Extension();
+    Extension->AddRef();
+    Sheet.Destroy();
+    EXPECT_EQ(0u, GetObjectType(LinkFont));
+    EXPECT_EQ(1u, Extension->Release()) << "the page dropped its reference";
+}
+
+TEST_F(LabelsTest, LinkLabelIsBlueTransparentAndUnderlinedOthersKeepTheirColours)
+{
+    TSheet Sheet;
+    HDC Dc = CreateCompatibleDC(nullptr);
+    SetBkMode(Dc, OPAQUE);
+    SetTextColor(Dc, RGB(1, 2, 3));
+    EXPECT_EQ(reinterpret_cast<INT_PTR>(GetStockObject(NULL_BRUSH)),
+              CallPageProc(Sheet, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(Dc), reinterpret_cast<LPARAM>(Sheet.Item(IDC_LINK_LABEL))));
+    EXPECT_EQ(TRANSPARENT, GetBkMode(Dc));
+    EXPECT_EQ(RGB(0, 0, 255), GetTextColor(Dc));
+
+    for (int Id : {IDC_VERSION_LABEL, IDC_THRESHOLD1_LABEL, IDC_THRESHOLD2_FAST})
+    {
+        SetBkMode(Dc, OPAQUE);
+        SetTextColor(Dc, RGB(1, 2, 3));
+        EXPECT_EQ(0, CallPageProc(Sheet, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(Dc), reinterpret_cast<LPARAM>(Sheet.Item(Id))))
+            << "control " << Id;
+        EXPECT_EQ(OPAQUE, GetBkMode(Dc));
+        EXPECT_EQ(RGB(1, 2, 3), GetTextColor(Dc));
+    }
+    DeleteDC(Dc);
+
+    LOGFONTW Font = {};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Sheet.Item(IDC_LINK_LABEL), WM_GETFONT, 0, 0)), sizeof(Font), &Font);
+    EXPECT_TRUE(Font.lfUnderline);
+    LOGFONTW Other = {};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Sheet.Item(IDC_VERSION_LABEL), WM_GETFONT, 0, 0)), sizeof(Other), &Other);
+    EXPECT_FALSE(Other.lfUnderline);
+    EXPECT_EQ(LoadCursorW(nullptr, IDC_HAND), reinterpret_cast<HCURSOR>(GetClassLongPtrW(Sheet.Item(IDC_LINK_LABEL), GCLP_HCURSOR)));
+}
+
+namespace
+{
+// The message box the page shows, seen from a timer that runs in its
+// modal loop, read and closed.
+struct TSeenBox
+{
+    bool Found;
+    std::wstring Caption, Text;
+    HWND Owner;
+};
+TSeenBox Seen;
+
+BOOL CALLBACK FindBox(HWND Window, LPARAM)
+{
+    wchar_t Class[32] = L"";
+    GetClassNameW(Window, Class, 32);
+    if (wcscmp(Class, L"#32770") != 0 || !IsWindowVisible(Window))
+        return TRUE;
+    wchar_t Text[512] = L"";
+    GetWindowTextW(Window, Text, 512);
+    Seen.Caption = Text;
+    GetDlgItemTextW(Window, 0xFFFF, Text, 512);
+    Seen.Text = Text;
+    Seen.Owner = GetWindow(Window, GW_OWNER);
+    Seen.Found = true;
+    PostMessageW(Window, WM_COMMAND, IDOK, 0);
+    return FALSE;
+}
+
+void CALLBACK CloseBox(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (!Seen.Found)
+        EnumThreadWindows(GetCurrentThreadId(), FindBox, 0);
+}
+
+void ClickLink(const TSheet& Sheet)
+{
+    Seen = TSeenBox{};
+    const UINT_PTR Timer = SetTimer(nullptr, 0, 100, CloseBox);
+    SendMessageW(Sheet.Item(IDC_LINK_LABEL), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    SendMessageW(Sheet.Item(IDC_LINK_LABEL), WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    KillTimer(nullptr, Timer);
+}
+
+// Sets what opens web addresses for one scheme, keeping the old setting.
+class TBrowserAssociation
+{
+public:
+    TBrowserAssociation(const wchar_t* Scheme, const wchar_t* Command) : FKey(std::wstring(Scheme) + L"\\shell\\open\\command")
+    {
+        wchar_t Old[1024] = L"";
+        DWORD Size = sizeof(Old);
+        FHadOld = RegGetValueW(HKEY_CLASSES_ROOT, FKey.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, Old, &Size) == ERROR_SUCCESS;
+        FOld = Old;
+        if (Command)
+            RegSetKeyValueW(HKEY_CLASSES_ROOT, FKey.c_str(), nullptr, REG_SZ, Command, static_cast<DWORD>((wcslen(Command) + 1) * 2));
+        else
+            RegDeleteKeyValueW(HKEY_CLASSES_ROOT, FKey.c_str(), nullptr);
+    }
+    ~TBrowserAssociation()
+    {
+        if (FHadOld)
+            RegSetKeyValueW(HKEY_CLASSES_ROOT, FKey.c_str(), nullptr, REG_SZ, FOld.c_str(), static_cast<DWORD>((FOld.size() + 1) * 2));
+        else
+            RegDeleteKeyValueW(HKEY_CLASSES_ROOT, FKey.c_str(), nullptr);
+    }
+
+private:
+    std::wstring FKey;
+    bool FHadOld;
+    std::wstring FOld;
+};
+
+std::wstring Scheme()
+{
+    const std::wstring Url = Widen(POINTIX_WEB_URL);
+    return Url.substr(0, Url.find(L':'));
+}
+}
+
+TEST_F(LabelsTest, LinkThatCannotBeOpenedExplainsItUnderTheSheetsCaption)
+{
+    TBrowserAssociation NoBrowser(Scheme().c_str(), nullptr);
+    TSheet Sheet;
+    ClickLink(Sheet);
+    ASSERT_TRUE(Seen.Found) << "no message box";
+    EXPECT_EQ(L"Eigenschaften von Maus", Seen.Caption);
+    EXPECT_EQ(Widen("Die Webseite konnte nicht geöffnet werden. Geben Sie Webadresse in der Browserzeile ein."), Seen.Text);
+    EXPECT_EQ(GetAncestor(Sheet.Page(), GA_ROOT), Seen.Owner);
+}
+
+TEST_F(LabelsTest, LinkOpensTheWebAddressWithTheBrowser)
+{
+    // The "browser" writes what it was asked to open into a file.
+    wchar_t Temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, Temp);
+    const std::wstring Record = std::wstring(Temp) + L"pointix-browser.txt";
+    DeleteFileW(Record.c_str());
+    const std::wstring Command = L"cmd.exe /c echo %1>\"" + Record + L"\"";
+    TBrowserAssociation Browser(Scheme().c_str(), Command.c_str());
+    TSheet Sheet;
+    ClickLink(Sheet);
+    EXPECT_FALSE(Seen.Found) << "a message box although the browser started";
+    std::string Opened;
+    for (int Wait = 0; Wait < 100 && Opened.empty(); ++Wait)
+    {
+        Sleep(100);
+        HANDLE File = CreateFileW(Record.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (File == INVALID_HANDLE_VALUE)
+            continue;
+        char Buffer[512];
+        DWORD Got = 0;
+        ReadFile(File, Buffer, sizeof(Buffer), &Got, nullptr);
+        CloseHandle(File);
+        Opened.assign(Buffer, Got);
+    }
+    EXPECT_EQ(0u, Opened.find(POINTIX_WEB_URL)) << Opened;
+    DeleteFileW(Record.c_str());
+}
+
+TEST_F(LabelsTest, VersionLabelKeepsItsTemplateTextWithoutAVersionBlock)
+{
+    HMODULE Module = LoadLibraryW((ProgramFolder() + L"PointixNoVersion.dll").c_str());
+    ASSERT_NE(nullptr, Module);
+    auto GetClassObject = reinterpret_cast<TDllGetClassObject>(GetProcAddress(Module, "DllGetClassObject"));
+    IClassFactory* Factory = nullptr;
+    ASSERT_EQ(S_OK, GetClassObject(CLSID_Pointix, IID_IClassFactory, reinterpret_cast<void**>(&Factory)));
+    IShellPropSheetExt* Extension = nullptr;
+    ASSERT_EQ(S_OK, Factory->CreateInstance(nullptr, IID_IShellPropSheetExt, reinterpret_cast<void**>(&Extension)));
+    Factory->Release();
+    {
+        TSheet Sheet(Extension);
+        EXPECT_EQ(L"Version 1.0", Sheet.Text(IDC_VERSION_LABEL));
+    }
+    {
+        TSheet Sheet;
+        EXPECT_EQ(L"Version 1.0.0.0", Sheet.Text(IDC_VERSION_LABEL)) << "the module with its version block";
+    }
+}
