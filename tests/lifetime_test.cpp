@@ -151,6 +151,50 @@ TEST_F(LifetimeTest, DestroyedSheetLeavesNothingBehind)
     EXPECT_EQ(static_cast<DWORD>(MEM_FREE), BlockState(EditThunk));
 }
 
+namespace
+{
+BOOL CALLBACK CollectPage(HPROPSHEETPAGE Page, LPARAM lParam)
+{
+    reinterpret_cast<std::vector<HPROPSHEETPAGE>*>(lParam)->push_back(Page);
+    return TRUE;
+}
+}
+
+// A host that asks twice gets a second page that runs on the same pair of
+// thunks, which the object gives back once.
+TEST_F(LifetimeTest, SecondAddPagesServesBothPagesWithOneThunkPair)
+{
+    IShellPropSheetExt* Extension = NewExtension();
+    ASSERT_NE(nullptr, Extension);
+    std::vector<HPROPSHEETPAGE> Pages;
+    ASSERT_EQ(S_OK, Extension->AddPages(CollectPage, reinterpret_cast<LPARAM>(&Pages)));
+    ASSERT_EQ(S_OK, Extension->AddPages(CollectPage, reinterpret_cast<LPARAM>(&Pages)));
+    ASSERT_EQ(2u, Pages.size());
+    EXPECT_EQ(3u, RefCount(Extension));
+
+    PROPSHEETHEADERW Header = {};
+    Header.dwSize = sizeof(Header);
+    Header.dwFlags = PSH_MODELESS;
+    Header.pszCaption = L"Eigenschaften von Maus";
+    Header.nPages = 2;
+    Header.phpage = Pages.data();
+    HWND Sheet = reinterpret_cast<HWND>(PropertySheetW(&Header));
+    ASSERT_NE(nullptr, Sheet);
+    void* Thunks[2] = {};
+    for (int Index : {0, 1})
+    {
+        PropSheet_SetCurSel(Sheet, nullptr, Index);
+        Thunks[Index] = reinterpret_cast<void*>(GetWindowLongPtrW(PropSheet_GetCurrentPageHwnd(Sheet), DWLP_DLGPROC));
+    }
+    ASSERT_NE(nullptr, Thunks[0]);
+    EXPECT_EQ(Thunks[0], Thunks[1]);
+    DestroyWindow(Sheet);
+    TSheet::Pump();
+    EXPECT_EQ(1u, RefCount(Extension)) << "both pages dropped their references";
+    EXPECT_EQ(0u, Extension->Release());
+    EXPECT_EQ(static_cast<DWORD>(MEM_FREE), BlockState(Thunks[0]));
+}
+
 TEST_F(LifetimeTest, HostReleasingFirstLeavesThePageWorking)
 {
     TSheet Sheet;

@@ -106,10 +106,15 @@ HRESULT STDMETHODCALLTYPE TPropSheetExt::ReplacePage(UINT, LPFNADDPROPSHEETPAGE,
 
 HRESULT STDMETHODCALLTYPE TPropSheetExt::AddPages(LPFNADDPROPSHEETPAGE pfnAddPage, LPARAM lParam)
 {
-    FDlgProcThunk = MakeCallbackThunk(reinterpret_cast<void*>(&PageDlgProcEntry), this);
+    // The host calls this once. Should it call again, the thunks made the
+    // first time serve again: each field holds one thunk, and a second
+    // pair would overwrite the first and never be given back.
+    if (!FDlgProcThunk)
+        FDlgProcThunk = MakeCallbackThunk(reinterpret_cast<void*>(&PageDlgProcEntry), this);
     if (!FDlgProcThunk)
         return E_OUTOFMEMORY;
-    FEditProcThunk = MakeCallbackThunk(reinterpret_cast<void*>(&EditSubclassEntry), this);
+    if (!FEditProcThunk)
+        FEditProcThunk = MakeCallbackThunk(reinterpret_cast<void*>(&EditSubclassEntry), this);
     if (!FEditProcThunk)
         return E_OUTOFMEMORY;
 
