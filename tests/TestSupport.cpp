@@ -36,6 +36,23 @@ const TPointix& Pointix()
     return Loaded;
 }
 
+std::wstring Widen(const char* Utf8)
+{
+    int Length = MultiByteToWideChar(CP_UTF8, 0, Utf8, -1, nullptr, 0);
+    std::wstring Text(Length - 1, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, Utf8, -1, &Text[0], Length);
+    return Text;
+}
+
+bool KeyExists(HKEY Root, const std::wstring& Path)
+{
+    HKEY Key;
+    if (RegOpenKeyExW(Root, Path.c_str(), 0, KEY_READ, &Key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(Key);
+    return true;
+}
+
 ULONG RefCount(IUnknown* Unknown)
 {
     Unknown->AddRef();

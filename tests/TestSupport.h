@@ -37,6 +37,11 @@ ULONG RefCount(IUnknown* Unknown);
 IClassFactory* NewFactory();
 IShellPropSheetExt* NewExtension();
 
+// UTF-8 source text as UTF-16.
+std::wstring Widen(const char* Utf8);
+
+bool KeyExists(HKEY Root, const std::wstring& Path);
+
 // Runs a program of the test's folder with arguments and returns its exit
 // code, or -1 when it could not be started.
 DWORD RunProgram(const std::wstring& CommandLine, DWORD TimeoutMs = 60000);

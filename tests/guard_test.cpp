@@ -64,14 +64,6 @@ void SetClipboardText(const wchar_t* Text)
     CloseClipboard();
 }
 
-std::wstring Widen(const char* Utf8)
-{
-    int Length = MultiByteToWideChar(CP_UTF8, 0, Utf8, -1, nullptr, 0);
-    std::wstring Text(Length - 1, L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, Utf8, -1, &Text[0], Length);
-    return Text;
-}
-
 // What the page tells its balloon. Wine 8's tooltip does not answer
 // TTM_GETTITLE, so the title is taken from the message that sets it.
 struct TBalloonMessages

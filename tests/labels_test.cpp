@@ -14,14 +14,6 @@
 
 namespace
 {
-std::wstring Widen(const char* Utf8)
-{
-    int Length = MultiByteToWideChar(CP_UTF8, 0, Utf8, -1, nullptr, 0);
-    std::wstring Text(Length - 1, L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, Utf8, -1, &Text[0], Length);
-    return Text;
-}
-
 std::vector<THelpCall> HelpCalls()
 {
     HMODULE StandIn = GetModuleHandleW(L"hhctrl.ocx");

@@ -16,15 +16,6 @@ const std::wstring HandlersKey = L"Software\\Microsoft\\Windows\\CurrentVersion\
 const std::wstring HandlerKey = HandlersKey + L"\\{1FC54B62-C2F7-44B4-B096-473CAAA6D328}";
 const std::wstring ScratchRoot = L"Software\\PointixTest\\Registration";
 
-bool KeyExists(HKEY Root, const std::wstring& Path)
-{
-    HKEY Key;
-    if (RegOpenKeyExW(Root, Path.c_str(), 0, KEY_READ, &Key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(Key);
-    return true;
-}
-
 HKEY MakeKey(HKEY Root, const std::wstring& Path, DWORD Options = 0)
 {
     HKEY Key = nullptr;

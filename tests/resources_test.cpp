@@ -18,14 +18,6 @@ std::wstring LoadText(UINT Id)
     return std::wstring(Buffer, Length);
 }
 
-std::wstring Widen(const char* Utf8)
-{
-    int Length = MultiByteToWideChar(CP_UTF8, 0, Utf8, -1, nullptr, 0);
-    std::wstring Text(Length - 1, L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, Utf8, -1, &Text[0], Length);
-    return Text;
-}
-
 std::vector<BYTE> ResourceBytes(LPCWSTR Type, LPCWSTR Name)
 {
     HRSRC Resource = FindResourceW(Pointix().Module, Name, Type);

@@ -1,6 +1,7 @@
 // The registry key wrapper against Wine's real registry. Every test works
 // in a scratch subtree of its own below HKCU\Software\PointixTest.
 #include "registry/WinReg.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -9,15 +10,6 @@
 namespace
 {
 const std::wstring Scratch = L"Software\\PointixTest\\WinReg";
-
-bool KeyExists(HKEY Root, const std::wstring& Path)
-{
-    HKEY Key;
-    if (RegOpenKeyExW(Root, Path.c_str(), 0, KEY_READ, &Key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(Key);
-    return true;
-}
 
 // A handle is still open when the registry still answers a query on it.
 bool IsOpen(HKEY Key)

@@ -24,6 +24,20 @@ bool IsDigitUnit(TWideChar Unit)
     return Unit >= '0' && Unit <= '9';
 }
 
+// Digits of a width or precision, or the '*' (after digits too) that takes
+// a slot instead.
+const TWideChar* SkipNumber(const TWideChar* At, std::vector<TSlotKind>& Kinds)
+{
+    while (IsDigitUnit(*At))
+        ++At;
+    if (*At == '*')
+    {
+        Kinds.push_back(skInt);
+        ++At;
+    }
+    return At;
+}
+
 // The slots a format consumes, in order, read off the format independently
 // of the formatter.
 std::vector<TSlotKind> SlotsOf(const TWideChar* Format)
@@ -36,32 +50,9 @@ std::vector<TSlotKind> SlotsOf(const TWideChar* Format)
             continue;
         while (*At == '-' || *At == '+' || *At == ' ' || *At == '#' || *At == '0')
             ++At;
-        for (;; ++At)
-        {
-            if (IsDigitUnit(*At))
-                continue;
-            if (*At == '*')
-            {
-                Kinds.push_back(skInt);
-                ++At;
-            }
-            break;
-        }
+        At = SkipNumber(At, Kinds);
         if (*At == '.')
-        {
-            ++At;
-            for (;; ++At)
-            {
-                if (IsDigitUnit(*At))
-                    continue;
-                if (*At == '*')
-                {
-                    Kinds.push_back(skInt);
-                    ++At;
-                }
-                break;
-            }
-        }
+            At = SkipNumber(At + 1, Kinds);
         if (*At == 'h' || *At == 'l' || *At == 'L')
             ++At;
         if (!*At)
