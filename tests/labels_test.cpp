@@ -75,7 +75,7 @@ TEST_F(LabelsTest, HelpPopupsForTheControlsThatHaveHelp)
         EXPECT_FALSE(Call.HasFile);
         EXPECT_EQ(static_cast<UINT>(HH_DISPLAY_TEXT_POPUP), Call.Command);
         const HH_POPUP& Popup = Call.Popup;
-        EXPECT_EQ(52, Popup.cbStruct);
+        EXPECT_EQ(static_cast<int>(sizeof(void*) == 4 ? 52 : 72), Popup.cbStruct) << "the platform's record size";
         EXPECT_EQ(Pointix().Module, Popup.hinst);
         EXPECT_EQ(static_cast<UINT>(Id), Popup.idString);
         EXPECT_EQ(nullptr, Popup.pszText);

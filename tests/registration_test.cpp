@@ -235,3 +235,85 @@ TEST(Registration, RegSvr32AndTheMouseControlPanel)
     EXPECT_EQ(1u, RunProgram(Host, Listed));
     EXPECT_NE(std::string::npos, Lines(Listed).find("pages: 0\n")) << Listed;
 }
+
+// Both modules side by side on 64-bit Windows: each registers itself in its
+// own registry view, and the Mouse control panel of each bitness finds
+// exactly its own. Runs in the 64-bit test program, which is told where the
+// 32-bit build lies.
+TEST(Registration, BothModulesSideBySide)
+{
+#ifndef _WIN64
+    GTEST_SKIP() << "run by the 64-bit test program";
+#else
+    const char* X86Bin = getenv("POINTIX_X86_BIN");
+    if (!X86Bin || !*X86Bin)
+        GTEST_SKIP() << "POINTIX_X86_BIN is not set";
+    std::wstring X86Folder = L"Z:" + Widen(X86Bin) + L"\\";
+    for (wchar_t& Unit : X86Folder)
+        if (Unit == L'/')
+            Unit = L'\\';
+    wchar_t Wow64System[MAX_PATH];
+    ASSERT_NE(0u, GetSystemWow64DirectoryW(Wow64System, MAX_PATH));
+
+    const std::wstring X64Dll = PointixPath();
+    const std::wstring X86Dll = X86Folder + L"Pointix.dll";
+    const std::wstring RegSvr64 = L"regsvr32 /s ";
+    const std::wstring RegSvr32 = L"\"" + std::wstring(Wow64System) + L"\\regsvr32.exe\" /s ";
+    const std::wstring Host64 = L"\"" + ProgramFolder() + L"MouseHost.exe\" --list";
+    const std::wstring Host32 = L"\"" + X86Folder + L"MouseHost.exe\" --list";
+
+    struct TView
+    {
+        REGSAM Flag;
+        std::wstring Dll;
+        std::wstring Host;
+    };
+    const TView Views[] = {{KEY_WOW64_64KEY, X64Dll, Host64}, {KEY_WOW64_32KEY, X86Dll, Host32}};
+    auto RegisteredPath = [](const TView& View) {
+        wchar_t Buffer[1024] = L"";
+        DWORD Size = sizeof(Buffer);
+        HKEY Key;
+        if (RegOpenKeyExW(HKEY_CLASSES_ROOT, (ClassKey + L"\\InprocServer32").c_str(), 0, KEY_READ | View.Flag, &Key) != ERROR_SUCCESS)
+            return std::wstring();
+        LSTATUS Status = RegQueryValueExW(Key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(Buffer), &Size);
+        RegCloseKey(Key);
+        return Status == ERROR_SUCCESS ? std::wstring(Buffer) : std::wstring();
+    };
+    auto HasHandler = [](const TView& View) {
+        HKEY Key;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, HandlerKey.c_str(), 0, KEY_READ | View.Flag, &Key) != ERROR_SUCCESS)
+            return false;
+        RegCloseKey(Key);
+        return true;
+    };
+    auto PagesListed = [](const TView& View) {
+        std::string Listed;
+        RunProgram(View.Host, Listed);
+        return Lines(Listed);
+    };
+
+    ASSERT_EQ(0u, RunProgram(RegSvr64 + L"\"" + X64Dll + L"\""));
+    ASSERT_EQ(0u, RunProgram(RegSvr32 + L"\"" + X86Dll + L"\""));
+    for (const TView& View : Views)
+    {
+        EXPECT_EQ(View.Dll, RegisteredPath(View)) << "each view names its own module";
+        EXPECT_TRUE(HasHandler(View));
+        const std::string Listed = PagesListed(View);
+        EXPECT_NE(std::string::npos, Listed.find("pages: 1\n")) << Listed;
+        EXPECT_NE(std::string::npos, Listed.find("page 0: Einstellungen")) << Listed;
+    }
+
+    // Taking the 64-bit module away leaves the 32-bit one alone.
+    EXPECT_EQ(0u, RunProgram(L"regsvr32 /u /s \"" + X64Dll + L"\""));
+    EXPECT_EQ(L"", RegisteredPath(Views[0]));
+    EXPECT_FALSE(HasHandler(Views[0]));
+    EXPECT_NE(std::string::npos, PagesListed(Views[0]).find("pages: 0\n"));
+    EXPECT_EQ(X86Dll, RegisteredPath(Views[1]));
+    EXPECT_NE(std::string::npos, PagesListed(Views[1]).find("pages: 1\n"));
+
+    EXPECT_EQ(0u, RunProgram(L"\"" + std::wstring(Wow64System) + L"\\regsvr32.exe\" /u /s \"" + X86Dll + L"\""));
+    EXPECT_EQ(L"", RegisteredPath(Views[1]));
+    EXPECT_FALSE(HasHandler(Views[1]));
+    EXPECT_NE(std::string::npos, PagesListed(Views[1]).find("pages: 0\n"));
+#endif
+}

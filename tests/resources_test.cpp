@@ -11,6 +11,15 @@
 
 namespace
 {
+// The build this test belongs to says so in its version block and manifest.
+#ifdef _WIN64
+const char* const ModuleBits = "64-Bit";
+const char* const ModuleArchitecture = "amd64";
+#else
+const char* const ModuleBits = "32-Bit";
+const char* const ModuleArchitecture = "x86";
+#endif
+
 std::wstring LoadText(UINT Id)
 {
     wchar_t Buffer[260];
@@ -99,10 +108,10 @@ TEST(Resources, VersionBlockCarriesTheProductFacts)
     const struct
     {
         const wchar_t* Name;
-        const char* Value;
+        std::string Value;
     } Values[] = {
         {L"Comments", "Dieses Programm ist Freeware."},
-        {L"FileDescription", "Erweiterung für Mauserdialog (32-Bit)"},
+        {L"FileDescription", std::string("Erweiterung für Mauserdialog (") + ModuleBits + ")"},
         {L"FileVersion", "1.0.0.0"},
         {L"OriginalFilename", "Pointix.dll"},
         {L"ProductName", "Pointix"},
@@ -116,7 +125,7 @@ TEST(Resources, VersionBlockCarriesTheProductFacts)
         wchar_t* Text = nullptr;
         Length = 0;
         ASSERT_TRUE(VerQueryValueW(Block.data(), Path.c_str(), reinterpret_cast<void**>(&Text), &Length)) << Path;
-        EXPECT_EQ(Widen(Value.Value), std::wstring(Text)) << Path;
+        EXPECT_EQ(Widen(Value.Value.c_str()), std::wstring(Text)) << Path;
     }
     for (const wchar_t* Name : {L"CompanyName", L"LegalCopyright"})
     {
@@ -132,13 +141,13 @@ TEST(Resources, ManifestAsksForCommonControls6)
     std::vector<BYTE> Bytes = ResourceBytes(MAKEINTRESOURCEW(24), MAKEINTRESOURCEW(2));
     ASSERT_FALSE(Bytes.empty()) << "no RT_MANIFEST 2";
     std::string Xml(Bytes.begin(), Bytes.end());
-    for (const char* Part : {
-             "<assemblyIdentity version=\"1.0.0.0\" processorArchitecture=\"x86\" name=\"Pointix\" type=\"win32\"/>",
-             "<description>Mouse Shell Extension (32-Bit)</description>",
-             "name=\"Microsoft.Windows.Common-Controls\"",
-             "version=\"6.0.0.0\"",
-             "publicKeyToken=\"6595b64144ccf1df\"",
-             "language=\"*\"",
+    const std::string Architecture = std::string("processorArchitecture=\"") + ModuleArchitecture + "\"";
+    for (const std::string& Part : {
+             "<assemblyIdentity version=\"1.0.0.0\" " + Architecture + " name=\"Pointix\" type=\"win32\"/>",
+             std::string("<description>Mouse Shell Extension (") + ModuleBits + ")</description>",
+             "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\" " + Architecture,
+             std::string("publicKeyToken=\"6595b64144ccf1df\""),
+             std::string("language=\"*\""),
          })
         EXPECT_NE(std::string::npos, Xml.find(Part)) << Part;
 }

@@ -111,6 +111,7 @@ TEST(CallbackThunk, LivesInAnExecuteReadBlockOfItsOwnUntilFreed)
     EXPECT_EQ(static_cast<DWORD>(MEM_FREE), Query(Second).State);
 }
 
+#if defined(__i386__)
 TEST(CallbackThunk, HoldsTheDocumentedBytes)
 {
     int Object = 0;
@@ -131,3 +132,80 @@ TEST(CallbackThunk, HoldsTheDocumentedBytes)
     EXPECT_EQ(0xE1, Code[14]);
     FreeCallbackThunk(Thunk);
 }
+#endif
+
+#if defined(_WIN64)
+namespace
+{
+struct TStackProbe
+{
+    UINT_PTR AlignedLocal;
+    USHORT Frames;
+    void* Trace[32];
+};
+
+TStackProbe Probe;
+
+// Looks at its own frame: the Win64 convention promises a 16-byte aligned
+// stack at every call, which the compiler relies on for aligned locals, and
+// a stack walk from here has to get through the thunk to the test body.
+LRESULT CALLBACK StackProber(void* Object, WPARAM A, LPARAM, LPARAM, LPARAM D)
+{
+    alignas(16) volatile BYTE Local[16];
+    Local[0] = static_cast<BYTE>(A);
+    Probe.AlignedLocal = reinterpret_cast<UINT_PTR>(Local);
+    Probe.Frames = RtlCaptureStackBackTrace(0, 32, Probe.Trace, nullptr);
+    return reinterpret_cast<LRESULT>(Object) + D + Local[0];
+}
+
+bool InsideImage(HMODULE Module, void* Address)
+{
+    const BYTE* Base = reinterpret_cast<const BYTE*>(Module);
+    const IMAGE_NT_HEADERS* Headers =
+        reinterpret_cast<const IMAGE_NT_HEADERS*>(Base + reinterpret_cast<const IMAGE_DOS_HEADER*>(Base)->e_lfanew);
+    const BYTE* At = static_cast<const BYTE*>(Address);
+    return At >= Base && At < Base + Headers->OptionalHeader.SizeOfImage;
+}
+
+// Called from here, with this function's own return address in the trace.
+__attribute__((noinline)) LRESULT CallThroughThunk(void* Thunk, WPARAM A, LPARAM D)
+{
+    return reinterpret_cast<TFourArgs>(Thunk)(A, 0, 0, D);
+}
+}
+
+TEST(CallbackThunk, CallsWithAnAlignedStackAndCanBeUnwound)
+{
+    int Object = 0;
+    void* Thunk = MakeCallbackThunk(reinterpret_cast<void*>(&StackProber), &Object);
+    ASSERT_NE(nullptr, Thunk);
+
+    DWORD64 ImageBase = 0;
+    RUNTIME_FUNCTION* Function = RtlLookupFunctionEntry(reinterpret_cast<DWORD64>(Thunk) + 20, &ImageBase, nullptr);
+    ASSERT_NE(nullptr, Function) << "the thunk's frame is known to the unwinder";
+    EXPECT_EQ(reinterpret_cast<DWORD64>(Thunk), ImageBase);
+    EXPECT_EQ(0u, Function->BeginAddress);
+
+    Probe = TStackProbe{};
+    EXPECT_EQ(reinterpret_cast<LRESULT>(&Object) + 1000 + 7, CallThroughThunk(Thunk, 7, 1000));
+    EXPECT_EQ(0u, Probe.AlignedLocal % 16);
+
+    // The trace runs from the entry through the thunk into the caller, which
+    // lies in the test program.
+    int InThunk = -1, InCaller = -1;
+    for (int i = 0; i < Probe.Frames; ++i)
+    {
+        BYTE* At = static_cast<BYTE*>(Probe.Trace[i]);
+        if (InThunk < 0 && At > Thunk && At <= static_cast<BYTE*>(Thunk) + 45)
+            InThunk = i;
+        else if (InThunk >= 0 && InCaller < 0 && InsideImage(GetModuleHandleW(nullptr), At))
+            InCaller = i;
+    }
+    EXPECT_GE(InThunk, 0);
+    EXPECT_EQ(InThunk + 1, InCaller) << "the walk did not get from the thunk to its caller";
+
+    FreeCallbackThunk(Thunk);
+    EXPECT_EQ(nullptr, RtlLookupFunctionEntry(reinterpret_cast<DWORD64>(Thunk) + 20, &ImageBase, nullptr))
+        << "the frame record goes with the thunk";
+}
+#endif

@@ -6,7 +6,9 @@
 
 #include <windows.h>
 
-// Entry must be a stdcall function whose first argument is the object.
+// Entry must be a stdcall function (on x64: the platform's one calling
+// convention) whose first argument is the object, followed by the four
+// arguments of the callback.
 // Returns the thunk's address, or null when no executable block could be had.
 void* MakeCallbackThunk(void* Entry, void* Object);
 // Gives the thunk's whole block back.
