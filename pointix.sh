@@ -5,6 +5,7 @@
 #   ./pointix.sh test    build and run the whole test suite
 #   ./pointix.sh build   build only
 #   ./pointix.sh bench   compare the formatter with glibc's vswprintf
+#   ./pointix.sh dist    both modules and Pointix-Setup.exe into dist/
 set -euo pipefail
 cd "$(dirname "$0")"
 root=$PWD
@@ -49,20 +50,40 @@ build() {
     cmake --build "$build" -j "$(nproc)"
 }
 
+# A release build without the tests: the 32-bit tree builds the 64-bit one
+# and packs the installer.
+dist() {
+    local out=$root/dist tree=${POINTIX_DIST_BUILD_DIR:-$root/build-dist}
+    cmake -S "$root" -B "$tree" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DBUILD_TESTING=OFF >/dev/null
+    cmake --build "$tree" -j "$(nproc)"
+    rm -rf "$out"
+    mkdir -p "$out/x86" "$out/x64"
+    cp "$tree/bin/Pointix.dll" "$out/x86/"
+    cp "$tree/x64/bin/Pointix.dll" "$out/x64/"
+    cp "$tree/Pointix-Setup.exe" "$out/"
+    ls -l "$out" "$out/x86" "$out/x64"
+}
+
+# Registers both modules (each with its own regsvr32) and opens the Mouse
+# properties through the 64-bit host, as 64-bit Windows does; "demo x86"
+# opens the 32-bit one.
 demo() {
     session=$build/demo-wine
-    local shot=$build/Einstellungen.png dll=$build/bin/Pointix.dll
+    local arch=${1:-x64} shot=$build/Einstellungen.png host
+    host=$build/x64/bin/MouseHost.exe
+    [ "$arch" = x86 ] && host=$build/bin/MouseHost.exe
     if [ -n "${DISPLAY:-}" ]; then
         export POINTIX_REAL_DISPLAY=$DISPLAY
     fi
     export POINTIX_KEEP_PREFIX=1
     "$root/tests/wine-session.sh" start "$session"
     trap '"$root/tests/wine-session.sh" stop "$session"' EXIT
-    "$root/tests/wine-session.sh" run "$session" regsvr32 /s "$dll"
+    "$root/tests/wine-session.sh" run "$session" 'C:\windows\system32\regsvr32.exe' /s "$build/x64/bin/Pointix.dll"
+    "$root/tests/wine-session.sh" run "$session" 'C:\windows\syswow64\regsvr32.exe' /s "$build/bin/Pointix.dll"
     if [ -n "${DISPLAY:-}" ]; then
-        "$root/tests/wine-session.sh" run "$session" "$build/bin/MouseHost.exe"
+        "$root/tests/wine-session.sh" run "$session" "$host"
     else
-        "$root/tests/wine-session.sh" run "$session" "$build/bin/MouseHost.exe" --screenshot "Z:${shot//\//\\}"
+        "$root/tests/wine-session.sh" run "$session" "$host" --screenshot "Z:${shot//\//\\}"
         echo "No DISPLAY: the sheet was shown under Xvfb; screenshot in $shot"
     fi
 }
@@ -80,7 +101,11 @@ test)
 demo)
     install_missing
     build
-    demo
+    demo "${2:-x64}"
+    ;;
+dist)
+    install_missing
+    dist
     ;;
 bench)
     install_missing
@@ -88,7 +113,7 @@ bench)
     "$build/native/formatter_bench"
     ;;
 *)
-    echo "usage: $0 demo|test|build|bench" >&2
+    echo "usage: $0 demo|test|build|bench|dist" >&2
     exit 2
     ;;
 esac

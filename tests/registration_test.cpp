@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 #include <olectl.h>
 
+#include <cwctype>
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -236,84 +238,222 @@ TEST(Registration, RegSvr32AndTheMouseControlPanel)
     EXPECT_NE(std::string::npos, Lines(Listed).find("pages: 0\n")) << Listed;
 }
 
-// Both modules side by side on 64-bit Windows: each registers itself in its
-// own registry view, and the Mouse control panel of each bitness finds
-// exactly its own. Runs in the 64-bit test program, which is told where the
-// 32-bit build lies.
-TEST(Registration, BothModulesSideBySide)
+#ifdef _WIN64
+// On 64-bit Windows each module registers itself in its own registry view,
+// and the Mouse control panel of each bitness finds exactly its own. These
+// tests run in the 64-bit test program, which is told where the 32-bit
+// build and the installer lie.
+namespace
 {
-#ifndef _WIN64
-    GTEST_SKIP() << "run by the 64-bit test program";
-#else
-    const char* X86Bin = getenv("POINTIX_X86_BIN");
-    if (!X86Bin || !*X86Bin)
-        GTEST_SKIP() << "POINTIX_X86_BIN is not set";
-    std::wstring X86Folder = L"Z:" + Widen(X86Bin) + L"\\";
-    for (wchar_t& Unit : X86Folder)
+struct TView
+{
+    REGSAM Flag;
+    std::wstring Host;
+};
+
+std::wstring WindowsPath(const char* UnixPath)
+{
+    std::wstring Path = L"Z:" + Widen(UnixPath);
+    for (wchar_t& Unit : Path)
         if (Unit == L'/')
             Unit = L'\\';
-    wchar_t Wow64System[MAX_PATH];
-    ASSERT_NE(0u, GetSystemWow64DirectoryW(Wow64System, MAX_PATH));
+    return Path;
+}
 
-    const std::wstring X64Dll = PointixPath();
-    const std::wstring X86Dll = X86Folder + L"Pointix.dll";
-    const std::wstring RegSvr64 = L"regsvr32 /s ";
-    const std::wstring RegSvr32 = L"\"" + std::wstring(Wow64System) + L"\\regsvr32.exe\" /s ";
-    const std::wstring Host64 = L"\"" + ProgramFolder() + L"MouseHost.exe\" --list";
-    const std::wstring Host32 = L"\"" + X86Folder + L"MouseHost.exe\" --list";
+std::wstring X86Folder()
+{
+    const char* Folder = getenv("POINTIX_X86_BIN");
+    return Folder && *Folder ? WindowsPath(Folder) + L"\\" : std::wstring();
+}
 
-    struct TView
+// The 64-bit view with this build's host, the 32-bit view with the other's.
+const TView View64 = {KEY_WOW64_64KEY, L"\"" + ProgramFolder() + L"MouseHost.exe\" --list"};
+TView View32()
+{
+    return {KEY_WOW64_32KEY, L"\"" + X86Folder() + L"MouseHost.exe\" --list"};
+}
+
+std::wstring RegSvr32(const TView& View)
+{
+    wchar_t Folder[MAX_PATH];
+    if (View.Flag == KEY_WOW64_32KEY)
+        GetSystemWow64DirectoryW(Folder, MAX_PATH);
+    else
+        GetSystemDirectoryW(Folder, MAX_PATH);
+    return L"\"" + std::wstring(Folder) + L"\\regsvr32.exe\" ";
+}
+
+bool ViewHasKey(HKEY Root, const std::wstring& Path, const TView& View)
+{
+    HKEY Key;
+    if (RegOpenKeyExW(Root, Path.c_str(), 0, KEY_READ | View.Flag, &Key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(Key);
+    return true;
+}
+
+// The module that the view's class key names, empty when there is none.
+std::wstring RegisteredPath(const TView& View)
+{
+    wchar_t Buffer[1024] = L"";
+    DWORD Size = sizeof(Buffer);
+    HKEY Key;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, (ClassKey + L"\\InprocServer32").c_str(), 0, KEY_READ | View.Flag, &Key) != ERROR_SUCCESS)
+        return std::wstring();
+    LSTATUS Status = RegQueryValueExW(Key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(Buffer), &Size);
+    RegCloseKey(Key);
+    return Status == ERROR_SUCCESS ? std::wstring(Buffer) : std::wstring();
+}
+
+// How many pages the view's Mouse control panel adds, and their titles.
+std::string PagesListed(const TView& View)
+{
+    std::string Listed;
+    RunProgram(View.Host, Listed);
+    return Lines(Listed);
+}
+
+void ExpectOurPage(const TView& View)
+{
+    const std::string Listed = PagesListed(View);
+    EXPECT_NE(std::string::npos, Listed.find("pages: 1\n")) << Listed;
+    EXPECT_NE(std::string::npos, Listed.find("page 0: Einstellungen")) << Listed;
+}
+
+void ExpectNoPage(const TView& View)
+{
+    const std::string Listed = PagesListed(View);
+    EXPECT_NE(std::string::npos, Listed.find("pages: 0\n")) << Listed;
+}
+
+WORD MachineOf(const std::wstring& Path)
+{
+    HANDLE File = CreateFileW(Path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (File == INVALID_HANDLE_VALUE)
+        return 0;
+    BYTE Header[4096] = {};
+    DWORD Read = 0;
+    ReadFile(File, Header, sizeof(Header), &Read, nullptr);
+    CloseHandle(File);
+    const LONG At = reinterpret_cast<const IMAGE_DOS_HEADER*>(Header)->e_lfanew;
+    if (Read < sizeof(IMAGE_DOS_HEADER) || At < 0 || At + sizeof(IMAGE_FILE_HEADER) + 4 > Read)
+        return 0;
+    return reinterpret_cast<const IMAGE_NT_HEADERS*>(Header + At)->FileHeader.Machine;
+}
+
+// The files Windows deletes or renames at the next restart, lower case.
+std::wstring PendingRenames()
+{
+    std::vector<wchar_t> Buffer(65536);
+    DWORD Size = static_cast<DWORD>(Buffer.size() * sizeof(wchar_t));
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\Session Manager", L"PendingFileRenameOperations",
+                     RRF_RT_REG_MULTI_SZ, nullptr, Buffer.data(), &Size) != ERROR_SUCCESS)
+        return std::wstring();
+    std::wstring Text(Buffer.data(), Size / sizeof(wchar_t));
+    for (wchar_t& Unit : Text)
+        Unit = towlower(Unit);
+    return Text;
+}
+
+bool FileExists(const std::wstring& Path)
+{
+    return GetFileAttributesW(Path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+}
+
+TEST(Registration, BothModulesSideBySide)
+{
+    if (X86Folder().empty())
+        GTEST_SKIP() << "POINTIX_X86_BIN is not set";
+    const TView Views[] = {View64, View32()};
+    const std::wstring Modules[] = {PointixPath(), X86Folder() + L"Pointix.dll"};
+
+    for (int i = 0; i < 2; ++i)
+        ASSERT_EQ(0u, RunProgram(RegSvr32(Views[i]) + L"/s \"" + Modules[i] + L"\""));
+    for (int i = 0; i < 2; ++i)
     {
-        REGSAM Flag;
-        std::wstring Dll;
-        std::wstring Host;
-    };
-    const TView Views[] = {{KEY_WOW64_64KEY, X64Dll, Host64}, {KEY_WOW64_32KEY, X86Dll, Host32}};
-    auto RegisteredPath = [](const TView& View) {
-        wchar_t Buffer[1024] = L"";
-        DWORD Size = sizeof(Buffer);
-        HKEY Key;
-        if (RegOpenKeyExW(HKEY_CLASSES_ROOT, (ClassKey + L"\\InprocServer32").c_str(), 0, KEY_READ | View.Flag, &Key) != ERROR_SUCCESS)
-            return std::wstring();
-        LSTATUS Status = RegQueryValueExW(Key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(Buffer), &Size);
-        RegCloseKey(Key);
-        return Status == ERROR_SUCCESS ? std::wstring(Buffer) : std::wstring();
-    };
-    auto HasHandler = [](const TView& View) {
-        HKEY Key;
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, HandlerKey.c_str(), 0, KEY_READ | View.Flag, &Key) != ERROR_SUCCESS)
-            return false;
-        RegCloseKey(Key);
-        return true;
-    };
-    auto PagesListed = [](const TView& View) {
-        std::string Listed;
-        RunProgram(View.Host, Listed);
-        return Lines(Listed);
-    };
-
-    ASSERT_EQ(0u, RunProgram(RegSvr64 + L"\"" + X64Dll + L"\""));
-    ASSERT_EQ(0u, RunProgram(RegSvr32 + L"\"" + X86Dll + L"\""));
-    for (const TView& View : Views)
-    {
-        EXPECT_EQ(View.Dll, RegisteredPath(View)) << "each view names its own module";
-        EXPECT_TRUE(HasHandler(View));
-        const std::string Listed = PagesListed(View);
-        EXPECT_NE(std::string::npos, Listed.find("pages: 1\n")) << Listed;
-        EXPECT_NE(std::string::npos, Listed.find("page 0: Einstellungen")) << Listed;
+        EXPECT_EQ(Modules[i], RegisteredPath(Views[i])) << "each view names its own module";
+        EXPECT_TRUE(ViewHasKey(HKEY_LOCAL_MACHINE, HandlerKey, Views[i]));
+        ExpectOurPage(Views[i]);
     }
 
     // Taking the 64-bit module away leaves the 32-bit one alone.
-    EXPECT_EQ(0u, RunProgram(L"regsvr32 /u /s \"" + X64Dll + L"\""));
+    EXPECT_EQ(0u, RunProgram(RegSvr32(Views[0]) + L"/u /s \"" + Modules[0] + L"\""));
     EXPECT_EQ(L"", RegisteredPath(Views[0]));
-    EXPECT_FALSE(HasHandler(Views[0]));
-    EXPECT_NE(std::string::npos, PagesListed(Views[0]).find("pages: 0\n"));
-    EXPECT_EQ(X86Dll, RegisteredPath(Views[1]));
-    EXPECT_NE(std::string::npos, PagesListed(Views[1]).find("pages: 1\n"));
+    EXPECT_FALSE(ViewHasKey(HKEY_LOCAL_MACHINE, HandlerKey, Views[0]));
+    ExpectNoPage(Views[0]);
+    EXPECT_EQ(Modules[1], RegisteredPath(Views[1]));
+    ExpectOurPage(Views[1]);
 
-    EXPECT_EQ(0u, RunProgram(L"\"" + std::wstring(Wow64System) + L"\\regsvr32.exe\" /u /s \"" + X86Dll + L"\""));
+    EXPECT_EQ(0u, RunProgram(RegSvr32(Views[1]) + L"/u /s \"" + Modules[1] + L"\""));
     EXPECT_EQ(L"", RegisteredPath(Views[1]));
-    EXPECT_FALSE(HasHandler(Views[1]));
-    EXPECT_NE(std::string::npos, PagesListed(Views[1]).find("pages: 0\n"));
-#endif
+    EXPECT_FALSE(ViewHasKey(HKEY_LOCAL_MACHINE, HandlerKey, Views[1]));
+    ExpectNoPage(Views[1]);
 }
+
+// The installer puts the 64-bit module in Program Files and the 32-bit one
+// beside it, each registered in its own view; its uninstaller takes every
+// file, key and its own entry back.
+TEST(Installer, SilentInstallAndUninstallOnA64BitSystem)
+{
+    const char* Setup = getenv("POINTIX_SETUP");
+    if (!Setup || !*Setup || X86Folder().empty())
+        GTEST_SKIP() << "POINTIX_SETUP or POINTIX_X86_BIN is not set";
+    const TView Views[] = {View64, View32()};
+    const std::wstring UninstallKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pointix";
+    wchar_t ProgramFiles[MAX_PATH];
+    ASSERT_EQ(S_OK, SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, ProgramFiles));
+    const std::wstring Folder = std::wstring(ProgramFiles) + L"\\Pointix\\";
+    const std::wstring Modules[] = {Folder + L"Pointix.dll", Folder + L"x86\\Pointix.dll"};
+    const std::wstring Uninstaller = Folder + L"Uninstall.exe";
+
+    ASSERT_EQ(0u, RunProgram(L"\"" + WindowsPath(Setup) + L"\" /S", 120000));
+    EXPECT_EQ(IMAGE_FILE_MACHINE_AMD64, MachineOf(Modules[0]));
+    EXPECT_EQ(IMAGE_FILE_MACHINE_I386, MachineOf(Modules[1]));
+    EXPECT_TRUE(FileExists(Uninstaller));
+    for (int i = 0; i < 2; ++i)
+    {
+        EXPECT_EQ(Modules[i], RegisteredPath(Views[i]));
+        EXPECT_TRUE(ViewHasKey(HKEY_LOCAL_MACHINE, HandlerKey, Views[i]));
+        ExpectOurPage(Views[i]);
+    }
+    const TValue Entry = ReadValue(HKEY_LOCAL_MACHINE, UninstallKey, L"QuietUninstallString");
+    EXPECT_EQ(L"\"" + Uninstaller + L"\" /S", Entry.Text);
+    EXPECT_EQ(L"Pointix", ReadValue(HKEY_LOCAL_MACHINE, UninstallKey, L"DisplayName").Text);
+
+    // The uninstaller runs from a copy in the temporary folder and returns
+    // at once: wait for it to finish.
+    ASSERT_EQ(0u, RunProgram(Entry.Text));
+    for (int Waited = 0; Waited < 600 && (FileExists(Folder) || ViewHasKey(HKEY_LOCAL_MACHINE, UninstallKey, View64)); ++Waited)
+        Sleep(100);
+    Sleep(500);
+    EXPECT_FALSE(FileExists(Folder)) << "files left behind";
+    for (const TView& View : Views)
+    {
+        EXPECT_FALSE(ViewHasKey(HKEY_CLASSES_ROOT, ClassKey, View));
+        EXPECT_FALSE(ViewHasKey(HKEY_LOCAL_MACHINE, HandlerKey, View));
+        EXPECT_TRUE(ViewHasKey(HKEY_LOCAL_MACHINE, HandlersKey, View)) << "the shell's own key stays";
+        EXPECT_FALSE(ViewHasKey(HKEY_LOCAL_MACHINE, UninstallKey, View));
+        ExpectNoPage(View);
+    }
+    // Only the temporary copy of the uninstaller may outlive it, and only
+    // as long as the next restart: it cannot delete itself while it runs.
+    const std::wstring Pending = PendingRenames();
+    wchar_t Temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, Temp);
+    WIN32_FIND_DATAW Found;
+    HANDLE Search = FindFirstFileW((std::wstring(Temp) + L"~nsu*.tmp").c_str(), &Found);
+    if (Search != INVALID_HANDLE_VALUE)
+    {
+        do
+        {
+            std::wstring Copy = std::wstring(Temp) + Found.cFileName;
+            std::wstring Name = Copy.substr(Copy.find(L':') + 1);
+            for (wchar_t& Unit : Name)
+                Unit = towlower(Unit);
+            EXPECT_NE(std::wstring::npos, Pending.find(Name)) << "not removed at the next restart: " << Copy.c_str();
+        } while (FindNextFileW(Search, &Found));
+        FindClose(Search);
+    }
+}
+#endif

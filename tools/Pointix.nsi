@@ -1,0 +1,121 @@
+; Pointix-Setup.exe: installs the module that matches the system (on 64-bit
+; Windows the 64-bit one for the 64-bit Mouse control panel and the 32-bit
+; one for 32-bit hosts), lets each register itself in its own registry view
+; and leaves an uninstaller that takes everything back.
+;
+; makensis -DX86_DLL=<32-bit Pointix.dll> -DX64_DLL=<64-bit Pointix.dll>
+;          -DOUTFILE=<Pointix-Setup.exe> Pointix.nsi
+Unicode true
+SetCompressor /SOLID lzma
+RequestExecutionLevel admin
+
+!include LogicLib.nsh
+!include x64.nsh
+
+!define PRODUCT "Pointix"
+!define VERSION "1.0.0.0"
+!define PUBLISHER "Pointix-Projekt"
+!define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Pointix"
+
+Name "${PRODUCT}"
+OutFile "${OUTFILE}"
+InstallDir "$PROGRAMFILES\Pointix"
+ShowInstDetails show
+ShowUninstDetails show
+
+LoadLanguageFile "${NSISDIR}\Contrib\Language files\German.nlf"
+
+VIProductVersion "${VERSION}"
+VIAddVersionKey /LANG=0 "ProductName" "${PRODUCT}"
+VIAddVersionKey /LANG=0 "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=0 "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=0 "CompanyName" "${PUBLISHER}"
+VIAddVersionKey /LANG=0 "FileDescription" "Installation von Pointix"
+VIAddVersionKey /LANG=0 "LegalCopyright" "Copyright © 2026 ${PUBLISHER}"
+
+Page directory
+Page instfiles
+UninstPage uninstConfirm
+UninstPage instfiles
+
+; The installer itself is a 32-bit program: the 64-bit module is registered
+; by the 64-bit regsvr32 (in the real System32, hence no file system
+; redirection around it), the 32-bit module in this process.
+!macro RegisterNative Switches Result
+    ${DisableX64FSRedirection}
+    ExecWait '"$SYSDIR\regsvr32.exe" ${Switches} "$INSTDIR\Pointix.dll"' ${Result}
+    ${EnableX64FSRedirection}
+!macroend
+
+Function .onInit
+    ${If} ${RunningX64}
+        SetRegView 64
+        StrCpy $INSTDIR "$PROGRAMFILES64\Pointix"
+    ${EndIf}
+FunctionEnd
+
+Function un.onInit
+    ${If} ${RunningX64}
+        SetRegView 64
+    ${EndIf}
+FunctionEnd
+
+Function Fail
+    SetErrorLevel 2
+    MessageBox MB_OK|MB_ICONSTOP "Pointix.dll konnte nicht registriert werden." /SD IDOK
+    Abort
+FunctionEnd
+
+Section "Pointix"
+    SetOutPath "$INSTDIR"
+    ${If} ${RunningX64}
+        File "/oname=Pointix.dll" "${X64_DLL}"
+        SetOutPath "$INSTDIR\x86"
+        File "/oname=Pointix.dll" "${X86_DLL}"
+        SetOutPath "$INSTDIR"
+        WriteUninstaller "$INSTDIR\Uninstall.exe"
+        !insertmacro RegisterNative "/s" $0
+        ${If} $0 != 0
+            Call Fail
+        ${EndIf}
+        ClearErrors
+        RegDLL "$INSTDIR\x86\Pointix.dll"
+        ${If} ${Errors}
+            Call Fail
+        ${EndIf}
+    ${Else}
+        File "/oname=Pointix.dll" "${X86_DLL}"
+        WriteUninstaller "$INSTDIR\Uninstall.exe"
+        ClearErrors
+        RegDLL "$INSTDIR\Pointix.dll"
+        ${If} ${Errors}
+            Call Fail
+        ${EndIf}
+    ${EndIf}
+
+    WriteRegStr HKLM "${UNINST_KEY}" "DisplayName" "${PRODUCT}"
+    WriteRegStr HKLM "${UNINST_KEY}" "DisplayVersion" "${VERSION}"
+    WriteRegStr HKLM "${UNINST_KEY}" "Publisher" "${PUBLISHER}"
+    WriteRegStr HKLM "${UNINST_KEY}" "InstallLocation" "$INSTDIR"
+    WriteRegStr HKLM "${UNINST_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
+    WriteRegStr HKLM "${UNINST_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
+    WriteRegDWORD HKLM "${UNINST_KEY}" "NoModify" 1
+    WriteRegDWORD HKLM "${UNINST_KEY}" "NoRepair" 1
+SectionEnd
+
+; A module still loaded by an open Mouse control panel cannot be deleted
+; at once; it goes at the next restart.
+Section "Uninstall"
+    ${If} ${RunningX64}
+        !insertmacro RegisterNative "/u /s" $0
+        UnRegDLL "$INSTDIR\x86\Pointix.dll"
+        Delete /REBOOTOK "$INSTDIR\x86\Pointix.dll"
+        RMDir /REBOOTOK "$INSTDIR\x86"
+    ${Else}
+        UnRegDLL "$INSTDIR\Pointix.dll"
+    ${EndIf}
+    Delete /REBOOTOK "$INSTDIR\Pointix.dll"
+    Delete "$INSTDIR\Uninstall.exe"
+    RMDir /REBOOTOK "$INSTDIR"
+    DeleteRegKey HKLM "${UNINST_KEY}"
+SectionEnd
