@@ -456,4 +456,38 @@ TEST(Installer, SilentInstallAndUninstallOnA64BitSystem)
         FindClose(Search);
     }
 }
+
+// A module that refuses to register makes the installer take everything
+// back and fail. The refusal is real: a volatile handlers key cannot take
+// the module's non-volatile handler key.
+TEST(Installer, TakesEverythingBackWhenAModuleRefusesToRegister)
+{
+    const char* Setup = getenv("POINTIX_SETUP");
+    if (!Setup || !*Setup || X86Folder().empty())
+        GTEST_SKIP() << "POINTIX_SETUP or POINTIX_X86_BIN is not set";
+    const TView Views[] = {View64, View32()};
+    const std::wstring UninstallKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pointix";
+    wchar_t ProgramFiles[MAX_PATH];
+    ASSERT_EQ(S_OK, SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, ProgramFiles));
+    const std::wstring Folder = std::wstring(ProgramFiles) + L"\\Pointix";
+
+    // Only an empty handlers key may be replaced: it holds nobody's handler.
+    LSTATUS Status = RegDeleteKeyExW(HKEY_LOCAL_MACHINE, HandlersKey.c_str(), KEY_WOW64_64KEY, 0);
+    ASSERT_TRUE(Status == ERROR_SUCCESS || Status == ERROR_FILE_NOT_FOUND) << Status;
+    HKEY Volatile = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, HandlersKey.c_str(), 0, nullptr, REG_OPTION_VOLATILE,
+                                             KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &Volatile, nullptr));
+
+    EXPECT_EQ(2u, RunProgram(L"\"" + WindowsPath(Setup) + L"\" /S", 120000));
+    EXPECT_FALSE(FileExists(Folder)) << "files left behind";
+    for (const TView& View : Views)
+    {
+        EXPECT_FALSE(ViewHasKey(HKEY_CLASSES_ROOT, ClassKey, View));
+        EXPECT_FALSE(ViewHasKey(HKEY_LOCAL_MACHINE, HandlerKey, View));
+        EXPECT_FALSE(ViewHasKey(HKEY_LOCAL_MACHINE, UninstallKey, View));
+    }
+
+    RegCloseKey(Volatile);
+    EXPECT_EQ(ERROR_SUCCESS, RegDeleteKeyExW(HKEY_LOCAL_MACHINE, HandlersKey.c_str(), KEY_WOW64_64KEY, 0));
+}
 #endif

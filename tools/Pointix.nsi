@@ -60,7 +60,29 @@ Function un.onInit
     ${EndIf}
 FunctionEnd
 
+; Unregisters and removes the modules and the uninstaller: the uninstaller's
+; work, and the installer's way back when a module refused to register.
+; A module still loaded by an open Mouse control panel cannot be deleted at
+; once; it goes at the next restart.
+!macro RemoveModules
+    ${If} ${RunningX64}
+        !insertmacro RegisterNative "/u /s" $1
+        UnRegDLL "$INSTDIR\x86\Pointix.dll"
+        Delete /REBOOTOK "$INSTDIR\x86\Pointix.dll"
+        RMDir /REBOOTOK "$INSTDIR\x86"
+    ${Else}
+        UnRegDLL "$INSTDIR\Pointix.dll"
+    ${EndIf}
+    Delete /REBOOTOK "$INSTDIR\Pointix.dll"
+    Delete "$INSTDIR\Uninstall.exe"
+    RMDir /REBOOTOK "$INSTDIR"
+!macroend
+
+; A module refused to register (it has rolled its own keys back): take back
+; what was done so far and end with exit code 2.
 Function Fail
+    SetOutPath "$TEMP"
+    !insertmacro RemoveModules
     SetErrorLevel 2
     MessageBox MB_OK|MB_ICONSTOP "Pointix.dll konnte nicht registriert werden." /SD IDOK
     Abort
@@ -103,19 +125,7 @@ Section "Pointix"
     WriteRegDWORD HKLM "${UNINST_KEY}" "NoRepair" 1
 SectionEnd
 
-; A module still loaded by an open Mouse control panel cannot be deleted
-; at once; it goes at the next restart.
 Section "Uninstall"
-    ${If} ${RunningX64}
-        !insertmacro RegisterNative "/u /s" $0
-        UnRegDLL "$INSTDIR\x86\Pointix.dll"
-        Delete /REBOOTOK "$INSTDIR\x86\Pointix.dll"
-        RMDir /REBOOTOK "$INSTDIR\x86"
-    ${Else}
-        UnRegDLL "$INSTDIR\Pointix.dll"
-    ${EndIf}
-    Delete /REBOOTOK "$INSTDIR\Pointix.dll"
-    Delete "$INSTDIR\Uninstall.exe"
-    RMDir /REBOOTOK "$INSTDIR"
+    !insertmacro RemoveModules
     DeleteRegKey HKLM "${UNINST_KEY}"
 SectionEnd
