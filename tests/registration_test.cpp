@@ -391,23 +391,40 @@ TEST(Registration, BothModulesSideBySide)
     ExpectNoPage(Views[1]);
 }
 
+// Pointix-Setup.exe on 64-bit Windows, silently.
+class InstallerTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        const char* Path = getenv("POINTIX_SETUP");
+        if (!Path || !*Path || X86Folder().empty())
+            GTEST_SKIP() << "POINTIX_SETUP or POINTIX_X86_BIN is not set";
+        Setup = WindowsPath(Path);
+        wchar_t ProgramFiles[MAX_PATH];
+        ASSERT_EQ(S_OK, SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, ProgramFiles));
+        Folder = std::wstring(ProgramFiles) + L"\\Pointix\\";
+    }
+    DWORD RunSetup() const
+    {
+        return RunProgram(L"\"" + Setup + L"\" /S", 120000);
+    }
+
+    const TView Views[2] = {View64, View32()};
+    const std::wstring UninstallKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pointix";
+    std::wstring Setup;
+    std::wstring Folder;
+};
+
 // The installer puts the 64-bit module in Program Files and the 32-bit one
 // beside it, each registered in its own view; its uninstaller takes every
 // file, key and its own entry back.
-TEST(Installer, SilentInstallAndUninstallOnA64BitSystem)
+TEST_F(InstallerTest, SilentInstallAndUninstallOnA64BitSystem)
 {
-    const char* Setup = getenv("POINTIX_SETUP");
-    if (!Setup || !*Setup || X86Folder().empty())
-        GTEST_SKIP() << "POINTIX_SETUP or POINTIX_X86_BIN is not set";
-    const TView Views[] = {View64, View32()};
-    const std::wstring UninstallKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pointix";
-    wchar_t ProgramFiles[MAX_PATH];
-    ASSERT_EQ(S_OK, SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, ProgramFiles));
-    const std::wstring Folder = std::wstring(ProgramFiles) + L"\\Pointix\\";
     const std::wstring Modules[] = {Folder + L"Pointix.dll", Folder + L"x86\\Pointix.dll"};
     const std::wstring Uninstaller = Folder + L"Uninstall.exe";
 
-    ASSERT_EQ(0u, RunProgram(L"\"" + WindowsPath(Setup) + L"\" /S", 120000));
+    ASSERT_EQ(0u, RunSetup());
     EXPECT_EQ(IMAGE_FILE_MACHINE_AMD64, MachineOf(Modules[0]));
     EXPECT_EQ(IMAGE_FILE_MACHINE_I386, MachineOf(Modules[1]));
     EXPECT_TRUE(FileExists(Uninstaller));
@@ -460,17 +477,8 @@ TEST(Installer, SilentInstallAndUninstallOnA64BitSystem)
 // A module that refuses to register makes the installer take everything
 // back and fail. The refusal is real: a volatile handlers key cannot take
 // the module's non-volatile handler key.
-TEST(Installer, TakesEverythingBackWhenAModuleRefusesToRegister)
+TEST_F(InstallerTest, TakesEverythingBackWhenAModuleRefusesToRegister)
 {
-    const char* Setup = getenv("POINTIX_SETUP");
-    if (!Setup || !*Setup || X86Folder().empty())
-        GTEST_SKIP() << "POINTIX_SETUP or POINTIX_X86_BIN is not set";
-    const TView Views[] = {View64, View32()};
-    const std::wstring UninstallKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pointix";
-    wchar_t ProgramFiles[MAX_PATH];
-    ASSERT_EQ(S_OK, SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, ProgramFiles));
-    const std::wstring Folder = std::wstring(ProgramFiles) + L"\\Pointix";
-
     // Only an empty handlers key may be replaced: it holds nobody's handler.
     LSTATUS Status = RegDeleteKeyExW(HKEY_LOCAL_MACHINE, HandlersKey.c_str(), KEY_WOW64_64KEY, 0);
     ASSERT_TRUE(Status == ERROR_SUCCESS || Status == ERROR_FILE_NOT_FOUND) << Status;
@@ -478,7 +486,7 @@ TEST(Installer, TakesEverythingBackWhenAModuleRefusesToRegister)
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, HandlersKey.c_str(), 0, nullptr, REG_OPTION_VOLATILE,
                                              KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &Volatile, nullptr));
 
-    EXPECT_EQ(2u, RunProgram(L"\"" + WindowsPath(Setup) + L"\" /S", 120000));
+    EXPECT_EQ(2u, RunSetup());
     EXPECT_FALSE(FileExists(Folder)) << "files left behind";
     for (const TView& View : Views)
     {
