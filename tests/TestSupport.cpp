@@ -44,10 +44,10 @@ std::wstring Widen(const char* Utf8)
     return Text;
 }
 
-bool KeyExists(HKEY Root, const std::wstring& Path)
+bool KeyExists(HKEY Root, const std::wstring& Path, REGSAM View)
 {
     HKEY Key;
-    if (RegOpenKeyExW(Root, Path.c_str(), 0, KEY_READ, &Key) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(Root, Path.c_str(), 0, KEY_READ | View, &Key) != ERROR_SUCCESS)
         return false;
     RegCloseKey(Key);
     return true;

@@ -40,7 +40,9 @@ IShellPropSheetExt* NewExtension();
 // UTF-8 source text as UTF-16.
 std::wstring Widen(const char* Utf8);
 
-bool KeyExists(HKEY Root, const std::wstring& Path);
+// View: 0 for the process's own registry view, or KEY_WOW64_32KEY /
+// KEY_WOW64_64KEY.
+bool KeyExists(HKEY Root, const std::wstring& Path, REGSAM View = 0);
 
 // Runs a program of the test's folder with arguments and returns its exit
 // code, or -1 when it could not be started.

@@ -32,16 +32,20 @@ struct TValue
     std::wstring Text;
 };
 
-TValue ReadValue(HKEY Root, const std::wstring& Path, const wchar_t* Name)
+TValue ReadValue(HKEY Root, const std::wstring& Path, const wchar_t* Name, REGSAM View = 0)
 {
     TValue Value;
+    HKEY Key;
+    if (RegOpenKeyExW(Root, Path.c_str(), 0, KEY_READ | View, &Key) != ERROR_SUCCESS)
+        return Value;
     wchar_t Buffer[1024] = L"";
     DWORD Size = sizeof(Buffer);
-    if (RegGetValueW(Root, Path.c_str(), Name, RRF_RT_ANY | RRF_NOEXPAND, &Value.Type, Buffer, &Size) == ERROR_SUCCESS)
+    if (RegGetValueW(Key, nullptr, Name, RRF_RT_ANY | RRF_NOEXPAND, &Value.Type, Buffer, &Size) == ERROR_SUCCESS)
     {
         Value.Bytes = Size;
         Value.Text = Buffer;
     }
+    RegCloseKey(Key);
     return Value;
 }
 
@@ -283,26 +287,10 @@ std::wstring RegSvr32(const TView& View)
     return L"\"" + std::wstring(Folder) + L"\\regsvr32.exe\" ";
 }
 
-bool ViewHasKey(HKEY Root, const std::wstring& Path, const TView& View)
-{
-    HKEY Key;
-    if (RegOpenKeyExW(Root, Path.c_str(), 0, KEY_READ | View.Flag, &Key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(Key);
-    return true;
-}
-
 // The module that the view's class key names, empty when there is none.
 std::wstring RegisteredPath(const TView& View)
 {
-    wchar_t Buffer[1024] = L"";
-    DWORD Size = sizeof(Buffer);
-    HKEY Key;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, (ClassKey + L"\\InprocServer32").c_str(), 0, KEY_READ | View.Flag, &Key) != ERROR_SUCCESS)
-        return std::wstring();
-    LSTATUS Status = RegQueryValueExW(Key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(Buffer), &Size);
-    RegCloseKey(Key);
-    return Status == ERROR_SUCCESS ? std::wstring(Buffer) : std::wstring();
+    return ReadValue(HKEY_CLASSES_ROOT, ClassKey + L"\\InprocServer32", L"", View.Flag).Text;
 }
 
 // How many pages the view's Mouse control panel adds, and their titles.
@@ -373,21 +361,21 @@ TEST(Registration, BothModulesSideBySide)
     for (int i = 0; i < 2; ++i)
     {
         EXPECT_EQ(Modules[i], RegisteredPath(Views[i])) << "each view names its own module";
-        EXPECT_TRUE(ViewHasKey(HKEY_LOCAL_MACHINE, HandlerKey, Views[i]));
+        EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, HandlerKey, Views[i].Flag));
         ExpectOurPage(Views[i]);
     }
 
     // Taking the 64-bit module away leaves the 32-bit one alone.
     EXPECT_EQ(0u, RunProgram(RegSvr32(Views[0]) + L"/u /s \"" + Modules[0] + L"\""));
     EXPECT_EQ(L"", RegisteredPath(Views[0]));
-    EXPECT_FALSE(ViewHasKey(HKEY_LOCAL_MACHINE, HandlerKey, Views[0]));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, HandlerKey, Views[0].Flag));
     ExpectNoPage(Views[0]);
     EXPECT_EQ(Modules[1], RegisteredPath(Views[1]));
     ExpectOurPage(Views[1]);
 
     EXPECT_EQ(0u, RunProgram(RegSvr32(Views[1]) + L"/u /s \"" + Modules[1] + L"\""));
     EXPECT_EQ(L"", RegisteredPath(Views[1]));
-    EXPECT_FALSE(ViewHasKey(HKEY_LOCAL_MACHINE, HandlerKey, Views[1]));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, HandlerKey, Views[1].Flag));
     ExpectNoPage(Views[1]);
 }
 
@@ -431,7 +419,7 @@ TEST_F(InstallerTest, SilentInstallAndUninstallOnA64BitSystem)
     for (int i = 0; i < 2; ++i)
     {
         EXPECT_EQ(Modules[i], RegisteredPath(Views[i]));
-        EXPECT_TRUE(ViewHasKey(HKEY_LOCAL_MACHINE, HandlerKey, Views[i]));
+        EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, HandlerKey, Views[i].Flag));
         ExpectOurPage(Views[i]);
     }
     const TValue Entry = ReadValue(HKEY_LOCAL_MACHINE, UninstallKey, L"QuietUninstallString");
@@ -441,16 +429,16 @@ TEST_F(InstallerTest, SilentInstallAndUninstallOnA64BitSystem)
     // The uninstaller runs from a copy in the temporary folder and returns
     // at once: wait for it to finish.
     ASSERT_EQ(0u, RunProgram(Entry.Text));
-    for (int Waited = 0; Waited < 600 && (FileExists(Folder) || ViewHasKey(HKEY_LOCAL_MACHINE, UninstallKey, View64)); ++Waited)
+    for (int Waited = 0; Waited < 600 && (FileExists(Folder) || KeyExists(HKEY_LOCAL_MACHINE, UninstallKey, View64.Flag)); ++Waited)
         Sleep(100);
     Sleep(500);
     EXPECT_FALSE(FileExists(Folder)) << "files left behind";
     for (const TView& View : Views)
     {
-        EXPECT_FALSE(ViewHasKey(HKEY_CLASSES_ROOT, ClassKey, View));
-        EXPECT_FALSE(ViewHasKey(HKEY_LOCAL_MACHINE, HandlerKey, View));
-        EXPECT_TRUE(ViewHasKey(HKEY_LOCAL_MACHINE, HandlersKey, View)) << "the shell's own key stays";
-        EXPECT_FALSE(ViewHasKey(HKEY_LOCAL_MACHINE, UninstallKey, View));
+        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ClassKey, View.Flag));
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, HandlerKey, View.Flag));
+        EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, HandlersKey, View.Flag)) << "the shell's own key stays";
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallKey, View.Flag));
         ExpectNoPage(View);
     }
     // Only the temporary copy of the uninstaller may outlive it, and only
@@ -490,9 +478,9 @@ TEST_F(InstallerTest, TakesEverythingBackWhenAModuleRefusesToRegister)
     EXPECT_FALSE(FileExists(Folder)) << "files left behind";
     for (const TView& View : Views)
     {
-        EXPECT_FALSE(ViewHasKey(HKEY_CLASSES_ROOT, ClassKey, View));
-        EXPECT_FALSE(ViewHasKey(HKEY_LOCAL_MACHINE, HandlerKey, View));
-        EXPECT_FALSE(ViewHasKey(HKEY_LOCAL_MACHINE, UninstallKey, View));
+        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ClassKey, View.Flag));
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, HandlerKey, View.Flag));
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallKey, View.Flag));
     }
 
     RegCloseKey(Volatile);

@@ -137,12 +137,7 @@ void* MakeCallbackThunk(void* Entry, void* Object)
     WriteThunk(Code, Entry, Object);
     DWORD OldProtect;
     if (!VirtualProtect(Code, BlockSize, PAGE_EXECUTE_READ, &OldProtect) ||
-        !FlushInstructionCache(GetCurrentProcess(), Code, ThunkSize))
-    {
-        VirtualFree(Code, 0, MEM_RELEASE);
-        return nullptr;
-    }
-    if (!PublishThunk(Code))
+        !FlushInstructionCache(GetCurrentProcess(), Code, ThunkSize) || !PublishThunk(Code))
     {
         VirtualFree(Code, 0, MEM_RELEASE);
         return nullptr;
