@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 const CLSID CLSID_Pointix = {0x1FC54B62, 0xC2F7, 0x44B4, {0xB0, 0x96, 0x47, 0x3C, 0xAA, 0xA6, 0xD3, 0x28}};
 
 std::wstring ProgramFolder()
@@ -51,6 +53,14 @@ bool KeyExists(HKEY Root, const std::wstring& Path, REGSAM View)
         return false;
     RegCloseKey(Key);
     return true;
+}
+
+const char* Without32BitWine()
+{
+    const char* Wine32 = getenv("POINTIX_WINE32");
+    if (Wine32 && std::string(Wine32) == "0")
+        return "needs 32-bit Wine: this host's kernel cannot run 32-bit programs";
+    return nullptr;
 }
 
 ULONG RefCount(IUnknown* Unknown)

@@ -44,6 +44,11 @@ std::wstring Widen(const char* Utf8);
 // KEY_WOW64_64KEY.
 bool KeyExists(HKEY Root, const std::wstring& Path, REGSAM View = 0);
 
+// Why a test that needs the 32-bit side (the 32-bit module or the 32-bit
+// installer) cannot run here, or null when it can. The Wine session says
+// whether this host runs 32-bit programs at all.
+const char* Without32BitWine();
+
 // Runs a program of the test's folder with arguments and returns its exit
 // code, or -1 when it could not be started.
 DWORD RunProgram(const std::wstring& CommandLine, DWORD TimeoutMs = 60000);

@@ -351,6 +351,8 @@ bool FileExists(const std::wstring& Path)
 
 TEST(Registration, BothModulesSideBySide)
 {
+    if (Without32BitWine())
+        GTEST_SKIP() << Without32BitWine();
     if (X86Folder().empty())
         GTEST_SKIP() << "POINTIX_X86_BIN is not set";
     const TView Views[] = {View64, View32()};
@@ -385,6 +387,8 @@ class InstallerTest : public testing::Test
 protected:
     void SetUp() override
     {
+        if (Without32BitWine())
+            GTEST_SKIP() << Without32BitWine();
         const char* Path = getenv("POINTIX_SETUP");
         if (!Path || !*Path || X86Folder().empty())
             GTEST_SKIP() << "POINTIX_SETUP or POINTIX_X86_BIN is not set";

@@ -1,13 +1,36 @@
 #!/usr/bin/env bash
 # One Wine session for a whole test run: a project-local prefix, one Xvfb
 # display and one wineserver that stays up until the run ends.
+#   wine-session.sh probe         exit 0 when this host runs 32-bit programs
 #   wine-session.sh start <dir>   make the prefix, start Xvfb and wineserver
 #       POINTIX_REAL_DISPLAY=:0 uses that display instead of an Xvfb of its own;
 #       POINTIX_KEEP_PREFIX=1 keeps a prefix made by an earlier start.
 #   wine-session.sh stop <dir>    stop exactly the wineserver and Xvfb started here
 #   wine-session.sh run <dir> <program> [args...]   run a program in the session
+#
+# Some kernels cannot run 32-bit programs at all. There the 32-bit Wine
+# loader fails with "Exec format error", so every Wine call goes through the
+# 64-bit loader, and a 32-bit test program is reported as skipped (exit code
+# 77) instead of being run. POINTIX_FORCE_NO_32BIT=1 takes that path on any
+# host, to try it.
 set -u
 action=$1
+wine32_loader=/usr/lib/wine/wine
+wine64_loader=/usr/lib/wine/wine64
+skip_code=77
+no32_reason="this host's kernel cannot run 32-bit programs, so the 32-bit module and the 32-bit installer cannot be run here"
+
+# Found by trying: the 32-bit loader either starts or the kernel refuses it.
+runs_32bit() {
+    [ -z "${POINTIX_FORCE_NO_32BIT:-}" ] || return 1
+    "$wine32_loader" --version </dev/null >/dev/null 2>&1
+}
+
+if [ "$action" = probe ]; then
+    runs_32bit
+    exit
+fi
+
 dir=$(realpath -m "$2")
 shift 2
 state="$dir/session.env"
@@ -20,6 +43,15 @@ session_env() {
     # shellcheck disable=SC1090
     [ -f "$state" ] && . "$state"
     export DISPLAY="${POINTIX_DISPLAY:-}"
+    # Test programs read it to skip, by name, what needs the 32-bit side.
+    export POINTIX_WINE32="${POINTIX_WINE32:-1}"
+    if [ "$POINTIX_WINE32" = 1 ]; then
+        wine=wine
+    else
+        # Debian's wine wrapper always tries the 32-bit loader first.
+        wine=$wine64_loader
+        export WINELOADER=$wine64_loader
+    fi
 }
 
 free_display() {
@@ -45,7 +77,20 @@ start_xvfb() {
         kill -0 "$xvfb_pid" 2>/dev/null || { echo "Xvfb did not start:" >&2; cat "$dir/xvfb.log" >&2; return 1; }
         sleep 0.1
     done
-    printf 'POINTIX_DISPLAY=:%s\nPOINTIX_XVFB_PID=%s\n' "$n" "$xvfb_pid" >"$state"
+    printf 'POINTIX_DISPLAY=:%s\nPOINTIX_XVFB_PID=%s\n' "$n" "$xvfb_pid" >>"$state"
+}
+
+# i386 or amd64 for a PE file, nothing for anything else.
+pe_machine() {
+    local offset machine
+    [ -f "$1" ] || return 0
+    offset=$(od -An -tu4 -j60 -N4 "$1" 2>/dev/null | tr -d ' ')
+    [ -n "$offset" ] || return 0
+    machine=$(od -An -tx2 -j$((offset + 4)) -N2 "$1" 2>/dev/null | tr -d ' ')
+    case "$machine" in
+    014c) echo i386 ;;
+    8664) echo amd64 ;;
+    esac
 }
 
 case "$action" in
@@ -54,8 +99,14 @@ start)
     # Leftovers of a run that was cut short: its wineserver would keep the
     # prefix busy.
     [ -f "$state" ] && "$0" stop "$dir"
+    if runs_32bit; then
+        echo "POINTIX_WINE32=1" >"$state"
+    else
+        echo "POINTIX_WINE32=0" >"$state"
+        echo "No 32-bit Wine: $no32_reason; 64-bit programs run through $wine64_loader."
+    fi
     if [ -n "${POINTIX_REAL_DISPLAY:-}" ]; then
-        printf 'POINTIX_DISPLAY=%s\nPOINTIX_XVFB_PID=\n' "$POINTIX_REAL_DISPLAY" >"$state"
+        printf 'POINTIX_DISPLAY=%s\nPOINTIX_XVFB_PID=\n' "$POINTIX_REAL_DISPLAY" >>"$state"
     else
         start_xvfb || exit 1
     fi
@@ -63,14 +114,14 @@ start)
     # A fresh prefix for every test run: nothing registered by an earlier
     # run can leak into this one.
     [ -n "${POINTIX_KEEP_PREFIX:-}" ] || rm -rf "$WINEPREFIX"
-    wineboot -i </dev/null >"$dir/wineboot.log" 2>&1 || { echo "wineboot failed:" >&2; cat "$dir/wineboot.log" >&2; exit 1; }
+    "$wine" wineboot.exe -i </dev/null >"$dir/wineboot.log" 2>&1 || { echo "wineboot failed:" >&2; cat "$dir/wineboot.log" >&2; exit 1; }
     wineserver -w </dev/null >/dev/null 2>&1
     wineserver -p </dev/null >/dev/null 2>&1
     if [ -z "${POINTIX_REAL_DISPLAY:-}" ]; then
         # Xvfb runs no window manager. Wine then waits two seconds for one
         # whenever a managed window is hidden or destroyed; unmanaged
         # windows need no manager at all.
-        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
+        "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
     fi
     echo "Wine session on display $DISPLAY, prefix $WINEPREFIX"
     ;;
@@ -89,18 +140,22 @@ stop)
 run)
     session_env
     [ -n "$DISPLAY" ] || { echo "no Wine session: run '$0 start $dir' first" >&2; exit 1; }
+    if [ "$POINTIX_WINE32" = 0 ] && [ "$(pe_machine "$1")" = i386 ]; then
+        echo "Skipped $(basename "$1"): $no32_reason."
+        exit $skip_code
+    fi
     # Wine starts helper processes (services, the desktop) on demand, and
     # they inherit the output handles. Output goes to a file first, so no
     # helper that lives on holds the caller's pipes open.
     out=$(mktemp "$dir/run.XXXXXX")
-    wine "$@" </dev/null >"$out" 2>&1
+    "$wine" "$@" </dev/null >"$out" 2>&1
     rc=$?
     cat "$out"
     rm -f "$out"
     exit $rc
     ;;
 *)
-    echo "usage: $0 start|stop|run <dir> ..." >&2
+    echo "usage: $0 probe | start|stop|run <dir> ..." >&2
     exit 2
     ;;
 esac
