@@ -73,7 +73,7 @@ no32_text="this host's kernel cannot run 32-bit programs"
 # 64-bit module is registered and shown.
 demo() {
     session=$build/demo-wine
-    local arch=$1 wine32=$2 shot=$build/Einstellungen.png host
+    local arch=$1 wine32=$2 host
     host=$build/x64/bin/MouseHost.exe
     [ "$arch" = x86 ] && host=$build/bin/MouseHost.exe
     if [ -n "${DISPLAY:-}" ]; then
@@ -91,8 +91,12 @@ demo() {
     if [ -n "${DISPLAY:-}" ]; then
         "$session_script" run "$session" "$host"
     else
-        "$session_script" run "$session" "$host" --screenshot "Z:${shot//\//\\}"
-        echo "No DISPLAY: the sheet was shown under Xvfb; screenshot in $shot"
+        local shot
+        shot=$build/Einstellungen.png
+        "$session_script" run "$session" "$host" --page Einstellungen --screenshot "Z:${shot//\//\\}"
+        shot=$build/ZeigenUndZiehen.png
+        "$session_script" run "$session" "$host" --page "Zeigen und Ziehen" --screenshot "Z:${shot//\//\\}"
+        echo "No DISPLAY: the sheet was shown under Xvfb; screenshots of both pages in $build/Einstellungen.png and $build/ZeigenUndZiehen.png"
     fi
 }
 

@@ -29,4 +29,37 @@
 #define IDC_THRESHOLD2_FAST     215
 #define IDC_THRESHOLD2_SLOW     216
 
+// The second page, "Zeigen und Ziehen".
+#define IDD_POINTERPAGE         110
+
+#define IDS_POINTER_TITLE       300
+#define IDS_WRITE_ERROR         301
+
+// Controls, in tab order. A field's label and up-down show the help text
+// of its edit; check boxes and the button have texts of their own.
+#define IDC_DRAG_WIDTH_LABEL    401
+#define IDC_DRAG_WIDTH_EDIT     402
+#define IDC_DRAG_WIDTH_UPDOWN   403
+#define IDC_DRAG_HEIGHT_LABEL   404
+#define IDC_DRAG_HEIGHT_EDIT    405
+#define IDC_DRAG_HEIGHT_UPDOWN  406
+#define IDC_HOVER_TIME_LABEL    407
+#define IDC_HOVER_TIME_EDIT     408
+#define IDC_HOVER_TIME_UPDOWN   409
+#define IDC_HOVER_WIDTH_LABEL   410
+#define IDC_HOVER_WIDTH_EDIT    411
+#define IDC_HOVER_WIDTH_UPDOWN  412
+#define IDC_HOVER_HEIGHT_LABEL  413
+#define IDC_HOVER_HEIGHT_EDIT   414
+#define IDC_HOVER_HEIGHT_UPDOWN 415
+#define IDC_MENU_DELAY_LABEL    416
+#define IDC_MENU_DELAY_EDIT     417
+#define IDC_MENU_DELAY_UPDOWN   418
+#define IDC_TRACKING_CHECK      419
+#define IDC_TRACKING_ZORDER_CHECK 420
+#define IDC_TRACKING_DELAY_LABEL 421
+#define IDC_TRACKING_DELAY_EDIT 422
+#define IDC_TRACKING_DELAY_UPDOWN 423
+#define IDC_DEFAULTS_BUTTON     424
+
 #endif

@@ -2,8 +2,10 @@
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
+#include <psapi.h>
 
 #include <ostream>
+#include <vector>
 
 namespace
 {
@@ -19,9 +21,35 @@ int StoredNumber(const wchar_t* Name)
     return _wtoi(Text);
 }
 
+TSeenBox Seen;
+
+// A message box is a dialog with the static text 0xFFFF.
+BOOL CALLBACK FindBox(HWND Window, LPARAM)
+{
+    wchar_t Class[32] = L"";
+    GetClassNameW(Window, Class, 32);
+    if (wcscmp(Class, L"#32770") != 0 || !IsWindowVisible(Window) || !GetDlgItem(Window, 0xFFFF))
+        return TRUE;
+    wchar_t Text[1024] = L"";
+    GetWindowTextW(Window, Text, 1024);
+    Seen.Caption = Text;
+    GetDlgItemTextW(Window, 0xFFFF, Text, 1024);
+    Seen.Text = Text;
+    Seen.Owner = GetWindow(Window, GW_OWNER);
+    Seen.Found = true;
+    PostMessageW(Window, WM_COMMAND, IDOK, 0);
+    return FALSE;
+}
+
+void CALLBACK CloseBox(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (!Seen.Found)
+        EnumThreadWindows(GetCurrentThreadId(), FindBox, 0);
+}
+
 BOOL CALLBACK AddPage(HPROPSHEETPAGE Page, LPARAM lParam)
 {
-    *reinterpret_cast<HPROPSHEETPAGE*>(lParam) = Page;
+    reinterpret_cast<std::vector<HPROPSHEETPAGE>*>(lParam)->push_back(Page);
     return TRUE;
 }
 }
@@ -86,6 +114,82 @@ bool HasLiveOnlyWrites()
     return Values > 0;
 }
 
+namespace
+{
+struct TFindBalloons
+{
+    HWND Owner;
+    std::vector<HWND> Found;
+};
+
+BOOL CALLBACK CollectBalloon(HWND Window, LPARAM lParam)
+{
+    auto* Search = reinterpret_cast<TFindBalloons*>(lParam);
+    wchar_t Class[64] = L"";
+    GetClassNameW(Window, Class, 64);
+    if (_wcsicmp(Class, TOOLTIPS_CLASSW) == 0 && GetWindow(Window, GW_OWNER) == Search->Owner)
+        Search->Found.push_back(Window);
+    return TRUE;
+}
+}
+
+namespace
+{
+BOOL CALLBACK CountWindow(HWND, LPARAM lParam)
+{
+    ++*reinterpret_cast<int*>(lParam);
+    return TRUE;
+}
+}
+
+int ThreadWindows()
+{
+    int Count = 0;
+    EnumThreadWindows(GetCurrentThreadId(), CountWindow, reinterpret_cast<LPARAM>(&Count));
+    return Count;
+}
+
+SIZE_T PrivateBytes()
+{
+    PROCESS_MEMORY_COUNTERS_EX Counters = {};
+    Counters.cb = sizeof(Counters);
+    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&Counters), sizeof(Counters));
+    return Counters.PagefileUsage;
+}
+
+// A popup made for a child window is owned by that window's top-level
+// ancestor, the sheet.
+std::vector<HWND> Balloons(const TSheet& Sheet)
+{
+    TFindBalloons Search = {Sheet.Window(), {}};
+    EnumThreadWindows(GetCurrentThreadId(), CollectBalloon, reinterpret_cast<LPARAM>(&Search));
+    return Search.Found;
+}
+
+void SetClipboardText(const wchar_t* Text)
+{
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    if (Text)
+    {
+        const size_t Bytes = (wcslen(Text) + 1) * sizeof(wchar_t);
+        HGLOBAL Memory = GlobalAlloc(GMEM_MOVEABLE, Bytes);
+        memcpy(GlobalLock(Memory), Text, Bytes);
+        GlobalUnlock(Memory);
+        SetClipboardData(CF_UNICODETEXT, Memory);
+    }
+    CloseClipboard();
+}
+
+TSeenBox CatchMessageBox(const std::function<void()>& Action)
+{
+    Seen = TSeenBox{};
+    const UINT_PTR Timer = SetTimer(nullptr, 0, 100, CloseBox);
+    Action();
+    KillTimer(nullptr, Timer);
+    return Seen;
+}
+
 TSheet::TSheet() : FExtension(NewExtension()), FSheet(nullptr), FPage(nullptr)
 {
     Open();
@@ -100,14 +204,16 @@ void TSheet::Open()
 {
     if (!FExtension)
         return;
-    HPROPSHEETPAGE PageHandle = nullptr;
-    EXPECT_EQ(S_OK, FExtension->AddPages(AddPage, reinterpret_cast<LPARAM>(&PageHandle)));
+    std::vector<HPROPSHEETPAGE> Pages;
+    EXPECT_EQ(S_OK, FExtension->AddPages(AddPage, reinterpret_cast<LPARAM>(&Pages)));
+    if (Pages.empty())
+        return;
     PROPSHEETHEADERW Header = {};
     Header.dwSize = sizeof(Header);
     Header.dwFlags = PSH_MODELESS;
     Header.pszCaption = L"Eigenschaften von Maus";
-    Header.nPages = 1;
-    Header.phpage = &PageHandle;
+    Header.nPages = static_cast<UINT>(Pages.size());
+    Header.phpage = Pages.data();
     FSheet = reinterpret_cast<HWND>(PropertySheetW(&Header));
     EXPECT_NE(nullptr, FSheet);
     if (!FSheet)
@@ -125,6 +231,14 @@ TSheet::~TSheet()
     Destroy();
     if (FExtension)
         FExtension->Release();
+}
+
+HWND TSheet::ShowPage(int Index)
+{
+    PropSheet_SetCurSel(FSheet, nullptr, Index);
+    Pump();
+    FPage = PropSheet_GetCurrentPageHwnd(FSheet);
+    return FPage;
 }
 
 std::wstring TSheet::Text(int Id) const

@@ -7,7 +7,9 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 // The three integers of SPI_GETMOUSE / SPI_SETMOUSE.
 struct TMouse
@@ -53,6 +55,17 @@ private:
     TMouseSettings FSaved;
 };
 
+// A message box of this thread, seen from a timer that runs in its modal
+// loop, read and closed.
+struct TSeenBox
+{
+    bool Found;
+    std::wstring Caption, Text;
+    HWND Owner;
+};
+// Runs Action and returns the message box it showed, if any.
+TSeenBox CatchMessageBox(const std::function<void()>& Action);
+
 class TSheet
 {
 public:
@@ -63,7 +76,12 @@ public:
     ~TSheet();
 
     HWND Window() const { return FSheet; }
+    // The page shown, at first "Einstellungen"; Item and the user actions
+    // below work on it.
     HWND Page() const { return FPage; }
+    // Selects the page with that index, which creates its window, and
+    // makes it the page shown.
+    HWND ShowPage(int Index);
     HWND Item(int Id) const { return GetDlgItem(FPage, Id); }
     IShellPropSheetExt* Extension() const { return FExtension; }
 
@@ -89,5 +107,16 @@ private:
     HWND FSheet;
     HWND FPage;
 };
+
+// Top-level windows of this thread.
+int ThreadWindows();
+// Wine 8 reports no PrivateUsage; PagefileUsage counts the private pages the
+// process has touched, which a leak of thunks or heap blocks raises.
+SIZE_T PrivateBytes();
+
+// The tooltip windows of the sheet's pages: the balloons of the entry guard.
+std::vector<HWND> Balloons(const TSheet& Sheet);
+// Puts Text on the clipboard; null leaves it without text.
+void SetClipboardText(const wchar_t* Text);
 
 #endif

@@ -11,31 +11,6 @@
 
 namespace
 {
-struct TFindBalloons
-{
-    HWND Owner;
-    std::vector<HWND> Found;
-};
-
-BOOL CALLBACK CollectBalloon(HWND Window, LPARAM lParam)
-{
-    auto* Search = reinterpret_cast<TFindBalloons*>(lParam);
-    wchar_t Class[64] = L"";
-    GetClassNameW(Window, Class, 64);
-    if (_wcsicmp(Class, TOOLTIPS_CLASSW) == 0 && GetWindow(Window, GW_OWNER) == Search->Owner)
-        Search->Found.push_back(Window);
-    return TRUE;
-}
-
-// The tooltip windows of the page. A popup made for a child window is owned
-// by that window's top-level ancestor, the sheet.
-std::vector<HWND> Balloons(const TSheet& Sheet)
-{
-    TFindBalloons Search = {Sheet.Window(), {}};
-    EnumThreadWindows(GetCurrentThreadId(), CollectBalloon, reinterpret_cast<LPARAM>(&Search));
-    return Search.Found;
-}
-
 HWND Balloon(const TSheet& Sheet)
 {
     std::vector<HWND> Found = Balloons(Sheet);
@@ -47,21 +22,6 @@ bool BalloonVisible(const TSheet& Sheet)
 {
     HWND Window = Balloon(Sheet);
     return Window && IsWindowVisible(Window);
-}
-
-void SetClipboardText(const wchar_t* Text)
-{
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    EmptyClipboard();
-    if (Text)
-    {
-        const size_t Bytes = (wcslen(Text) + 1) * sizeof(wchar_t);
-        HGLOBAL Memory = GlobalAlloc(GMEM_MOVEABLE, Bytes);
-        memcpy(GlobalLock(Memory), Text, Bytes);
-        GlobalUnlock(Memory);
-        SetClipboardData(CF_UNICODETEXT, Memory);
-    }
-    CloseClipboard();
 }
 
 // What the page tells its balloon. Wine 8's tooltip does not answer

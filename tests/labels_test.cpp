@@ -108,6 +108,54 @@ TEST_F(LabelsTest, HelpPopupsForTheControlsThatHaveHelp)
     EXPECT_EQ(0u, Calls[0].Data);
 }
 
+// Every control of "Zeigen und Ziehen" has a German help text; a field's
+// label and up-down show the text of its edit.
+TEST_F(LabelsTest, HelpForEveryControlOfTheSecondPage)
+{
+    const int Fields[][3] = {
+        {IDC_DRAG_WIDTH_LABEL, IDC_DRAG_WIDTH_EDIT, IDC_DRAG_WIDTH_UPDOWN},
+        {IDC_DRAG_HEIGHT_LABEL, IDC_DRAG_HEIGHT_EDIT, IDC_DRAG_HEIGHT_UPDOWN},
+        {IDC_HOVER_TIME_LABEL, IDC_HOVER_TIME_EDIT, IDC_HOVER_TIME_UPDOWN},
+        {IDC_HOVER_WIDTH_LABEL, IDC_HOVER_WIDTH_EDIT, IDC_HOVER_WIDTH_UPDOWN},
+        {IDC_HOVER_HEIGHT_LABEL, IDC_HOVER_HEIGHT_EDIT, IDC_HOVER_HEIGHT_UPDOWN},
+        {IDC_MENU_DELAY_LABEL, IDC_MENU_DELAY_EDIT, IDC_MENU_DELAY_UPDOWN},
+        {IDC_TRACKING_DELAY_LABEL, IDC_TRACKING_DELAY_EDIT, IDC_TRACKING_DELAY_UPDOWN},
+    };
+    std::vector<std::pair<int, int>> Cases;  // control, string
+    for (const auto& Field : Fields)
+        for (int Control : Field)
+            Cases.push_back({Control, Field[1]});
+    for (int Own : {IDC_TRACKING_CHECK, IDC_TRACKING_ZORDER_CHECK, IDC_DEFAULTS_BUTTON})
+        Cases.push_back({Own, Own});
+
+    TSheet Sheet;
+    Sheet.ShowPage(1);
+    for (const auto& Case : Cases)
+    {
+        SCOPED_TRACE(testing::Message() << "control " << Case.first);
+        wchar_t Text[260] = L"";
+        EXPECT_GT(LoadStringW(Pointix().Module, Case.second, Text, 260), 40) << "a help text";
+        ForgetHelp();
+        RequestHelp(Sheet, Case.first);
+        const std::vector<THelpCall> Calls = HelpCalls();
+        ASSERT_EQ(1u, Calls.size());
+        EXPECT_EQ(Sheet.Page(), Calls[0].Caller);
+        EXPECT_EQ(static_cast<UINT>(HH_DISPLAY_TEXT_POPUP), Calls[0].Command);
+        EXPECT_EQ(Pointix().Module, Calls[0].Popup.hinst);
+        EXPECT_EQ(static_cast<UINT>(Case.second), Calls[0].Popup.idString);
+        POINT Anchor = {0, 0};
+        ClientToScreen(Sheet.Item(Case.first), &Anchor);
+        EXPECT_EQ(Anchor.x, Calls[0].Popup.pt.x) << "the left edge of the control";
+    }
+    ForgetHelp();
+    RequestHelp(Sheet, 0xFFFF);
+    EXPECT_TRUE(HelpCalls().empty()) << "no popup for the explanations";
+    Sheet.Destroy();
+    ASSERT_EQ(2u, HelpCalls().size()) << "each page closes every popup when it goes";
+    for (const THelpCall& Call : HelpCalls())
+        EXPECT_EQ(static_cast<UINT>(HH_CLOSE_ALL), Call.Command);
+}
+
 TEST(WithoutHelpLibrary, HelpRequestsDoNothingAndThePageStillCleansUp)
 {
     if (!std::getenv("POINTIX_WITHOUT_HELP"))
@@ -125,6 +173,13 @@ TEST(WithoutHelpLibrary, HelpRequestsDoNothingAndThePageStillCleansUp)
     Sheet.Destroy();
     EXPECT_EQ(0u, GetObjectType(LinkFont));
     EXPECT_EQ(1u, Extension->Release()) << "the page dropped its reference";
+
+    TSheet Second;
+    ASSERT_NE(nullptr, Second.ShowPage(1));
+    for (int Id : {IDC_DRAG_WIDTH_EDIT, IDC_TRACKING_CHECK, IDC_DEFAULTS_BUTTON})
+        RequestHelp(Second, Id);
+    Second.Destroy();
+    EXPECT_EQ(nullptr, GetModuleHandleW(L"hhctrl.ocx"));
 }
 
 TEST_F(LabelsTest, LinkLabelIsBlueTransparentAndUnderlinedOthersKeepTheirColours)
@@ -160,46 +215,12 @@ TEST_F(LabelsTest, LinkLabelIsBlueTransparentAndUnderlinedOthersKeepTheirColours
 
 namespace
 {
-// The message box the page shows, seen from a timer that runs in its
-// modal loop, read and closed.
-struct TSeenBox
+TSeenBox ClickLink(const TSheet& Sheet)
 {
-    bool Found;
-    std::wstring Caption, Text;
-    HWND Owner;
-};
-TSeenBox Seen;
-
-BOOL CALLBACK FindBox(HWND Window, LPARAM)
-{
-    wchar_t Class[32] = L"";
-    GetClassNameW(Window, Class, 32);
-    if (wcscmp(Class, L"#32770") != 0 || !IsWindowVisible(Window))
-        return TRUE;
-    wchar_t Text[512] = L"";
-    GetWindowTextW(Window, Text, 512);
-    Seen.Caption = Text;
-    GetDlgItemTextW(Window, 0xFFFF, Text, 512);
-    Seen.Text = Text;
-    Seen.Owner = GetWindow(Window, GW_OWNER);
-    Seen.Found = true;
-    PostMessageW(Window, WM_COMMAND, IDOK, 0);
-    return FALSE;
-}
-
-void CALLBACK CloseBox(HWND, UINT, UINT_PTR, DWORD)
-{
-    if (!Seen.Found)
-        EnumThreadWindows(GetCurrentThreadId(), FindBox, 0);
-}
-
-void ClickLink(const TSheet& Sheet)
-{
-    Seen = TSeenBox{};
-    const UINT_PTR Timer = SetTimer(nullptr, 0, 100, CloseBox);
-    SendMessageW(Sheet.Item(IDC_LINK_LABEL), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-    SendMessageW(Sheet.Item(IDC_LINK_LABEL), WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
-    KillTimer(nullptr, Timer);
+    return CatchMessageBox([&] {
+        SendMessageW(Sheet.Item(IDC_LINK_LABEL), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+        SendMessageW(Sheet.Item(IDC_LINK_LABEL), WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    });
 }
 
 // Sets what opens web addresses for one scheme, keeping the old setting.
@@ -242,7 +263,7 @@ TEST_F(LabelsTest, LinkThatCannotBeOpenedExplainsItUnderTheSheetsCaption)
 {
     TBrowserAssociation NoBrowser(Scheme().c_str(), nullptr);
     TSheet Sheet;
-    ClickLink(Sheet);
+    const TSeenBox Seen = ClickLink(Sheet);
     ASSERT_TRUE(Seen.Found) << "no message box";
     EXPECT_EQ(L"Eigenschaften von Maus", Seen.Caption);
     EXPECT_EQ(Widen("Die Webseite konnte nicht geöffnet werden. Geben Sie Webadresse in der Browserzeile ein."), Seen.Text);
@@ -259,8 +280,7 @@ TEST_F(LabelsTest, LinkOpensTheWebAddressWithTheBrowser)
     const std::wstring Command = L"cmd.exe /c echo %1>\"" + Record + L"\"";
     TBrowserAssociation Browser(Scheme().c_str(), Command.c_str());
     TSheet Sheet;
-    ClickLink(Sheet);
-    EXPECT_FALSE(Seen.Found) << "a message box although the browser started";
+    EXPECT_FALSE(ClickLink(Sheet).Found) << "a message box although the browser started";
     std::string Opened;
     for (int Wait = 0; Wait < 100 && Opened.empty(); ++Wait)
     {

@@ -6,6 +6,7 @@
 //   MouseHost.exe --dll <path>       take the page straight from a module, unregistered
 //   MouseHost.exe --list             print the pages' titles and exit
 //   MouseHost.exe --screenshot <png> open, select "Einstellungen", save a PNG, close
+//   MouseHost.exe --page <title> --screenshot <png>   the same with another page
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
@@ -182,6 +183,7 @@ int wmain(int argc, wchar_t** argv)
 {
     const wchar_t* Module = nullptr;
     const wchar_t* Screenshot = nullptr;
+    std::wstring Shown = L"Einstellungen";
     bool List = false;
     for (int i = 1; i < argc; ++i)
     {
@@ -190,11 +192,13 @@ int wmain(int argc, wchar_t** argv)
             Module = argv[++i];
         else if (Arg == L"--screenshot" && i + 1 < argc)
             Screenshot = argv[++i];
+        else if (Arg == L"--page" && i + 1 < argc)
+            Shown = argv[++i];
         else if (Arg == L"--list")
             List = true;
         else
         {
-            fwprintf(stderr, L"usage: MouseHost [--dll <module>] [--list | --screenshot <file.png>]\n");
+            fwprintf(stderr, L"usage: MouseHost [--dll <module>] [--list | [--page <title>] --screenshot <file.png>]\n");
             return 2;
         }
     }
@@ -245,7 +249,7 @@ int wmain(int argc, wchar_t** argv)
             std::wstring Title = PageTitle(Sheet, i);
             if (List)
                 wprintf(L"page %u: %ls\n", i, Title.c_str());
-            if (Title == L"Einstellungen")
+            if (Title == Shown)
                 Ours = static_cast<int>(i);
         }
         if (Screenshot)

@@ -1,6 +1,6 @@
-// The guard around the two numeric edits: a balloon tip that explains a
-// refused keystroke, a paste check that lets only leading digits in, and a
-// clear check that refuses emptying the whole field.
+// The guard around the numeric edits of both pages: a balloon tip that
+// explains a refused keystroke, a paste check that lets only leading digits
+// in, and a clear check that refuses emptying the whole field.
 #include "PropSheetExt.h"
 #include "../server/Module.h"
 #include "../util/Util.h"
@@ -17,9 +17,6 @@ static_assert(ToolInfoSize == 40, "TOOLINFOW up to lpszText is 40 bytes on x86")
 #elif defined(__x86_64__)
 static_assert(ToolInfoSize == 56, "TOOLINFOW up to lpszText is 56 bytes on x64");
 #endif
-
-// The fields take two characters, so only that many are examined.
-const int TextLimit = 2;
 
 bool IsDigitUnit(WCHAR Unit)
 {
@@ -62,53 +59,10 @@ private:
     HGLOBAL FMemory;
     void* FData;
 };
-}
-
-LRESULT TPropSheetExt::EditSubclassProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
-{
-    switch (uMsg)
-    {
-    case WM_KILLFOCUS:
-        HideBalloon();
-        break;
-    case WM_CHAR:
-    {
-        const BYTE Char = static_cast<BYTE>(wParam);
-        if (Char == '\t' || (Char >= '0' && Char <= '9'))
-            HideBalloon();
-        else
-            ShowBalloon(hWnd);
-        // The edit's own ES_NUMBER decides whether the character goes in.
-        break;
-    }
-    case WM_PASTE:
-        if (!IsDigitPaste())
-        {
-            MessageBeep(0);
-            return 0;
-        }
-        break;
-    case WM_CLEAR:
-        if (ClearsWholeText(hWnd))
-        {
-            MessageBeep(0);
-            return 0;
-        }
-        break;
-    }
-    switch (GetDlgCtrlID(hWnd))
-    {
-    case IDC_VERT_EDIT:
-        return CallWindowProcW(FOldVertEditProc, hWnd, uMsg, wParam, lParam);
-    case IDC_HORZ_EDIT:
-        return CallWindowProcW(FOldHorzEditProc, hWnd, uMsg, wParam, lParam);
-    }
-    return 0;
-}
 
 // True when the clipboard holds text whose first characters, as many as the
 // field takes, are all digits.
-bool TPropSheetExt::IsDigitPaste()
+bool IsDigitPaste(int TextLimit)
 {
     if (!IsClipboardFormatAvailable(CF_UNICODETEXT))
         return false;
@@ -126,17 +80,68 @@ bool TPropSheetExt::IsDigitPaste()
 }
 
 // The selection covers the whole text; an empty field counts as well.
-bool TPropSheetExt::ClearsWholeText(HWND hEdit)
+bool ClearsWholeText(HWND hEdit)
 {
     const DWORD Selection = static_cast<DWORD>(SendMessageW(hEdit, EM_GETSEL, 0, 0));
     const LRESULT Length = SendMessageW(hEdit, WM_GETTEXTLENGTH, 0, 0);
     return Length == static_cast<LRESULT>(HIWORD(Selection)) - static_cast<LRESULT>(LOWORD(Selection));
 }
+}
+
+// Double-click fields take two digits.
+LRESULT TPropSheetExt::EditSubclassProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    if (FGuard.Refuses(hWnd, uMsg, wParam, DigitLimit(VertField)))
+        return 0;
+    switch (GetDlgCtrlID(hWnd))
+    {
+    case IDC_VERT_EDIT:
+        return CallWindowProcW(FOldVertEditProc, hWnd, uMsg, wParam, lParam);
+    case IDC_HORZ_EDIT:
+        return CallWindowProcW(FOldHorzEditProc, hWnd, uMsg, wParam, lParam);
+    }
+    return 0;
+}
+
+bool TEntryGuard::Refuses(HWND hEdit, UINT uMsg, WPARAM wParam, int TextLimit)
+{
+    switch (uMsg)
+    {
+    case WM_KILLFOCUS:
+        HideBalloon();
+        break;
+    case WM_CHAR:
+    {
+        const BYTE Char = static_cast<BYTE>(wParam);
+        if (Char == '\t' || (Char >= '0' && Char <= '9'))
+            HideBalloon();
+        else
+            ShowBalloon(hEdit);
+        // The edit's own ES_NUMBER decides whether the character goes in.
+        break;
+    }
+    case WM_PASTE:
+        if (!IsDigitPaste(TextLimit))
+        {
+            MessageBeep(0);
+            return true;
+        }
+        break;
+    case WM_CLEAR:
+        if (ClearsWholeText(hEdit))
+        {
+            MessageBeep(0);
+            return true;
+        }
+        break;
+    }
+    return false;
+}
 
 // The balloon is made on the first refused character and then kept; it
 // always shows the tool of the edit it was made for, and only its position
 // follows the caret of the edit that refused the character.
-void TPropSheetExt::ShowBalloon(HWND hEdit)
+void TEntryGuard::ShowBalloon(HWND hEdit)
 {
     if (!FBalloon)
     {
@@ -175,8 +180,14 @@ void TPropSheetExt::ShowBalloon(HWND hEdit)
     SendMessageW(FBalloon, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&FToolInfo));
 }
 
-void TPropSheetExt::HideBalloon()
+void TEntryGuard::HideBalloon()
 {
     if (FBalloon)
         SendMessageW(FBalloon, TTM_TRACKACTIVATE, FALSE, 0);
+}
+
+void TEntryGuard::DestroyBalloon()
+{
+    if (FBalloon)
+        DestroyWindow(FBalloon);
 }

@@ -3,59 +3,24 @@
 #include "../server/Module.h"
 #include "../util/Util.h"
 #include "../vsnprintf/vsnprintf.h"
-#include "../../res/resource.h"
 #include "PointixConfig.h"
-
 
 namespace
 {
 const WCHAR WebAddress[] = L"" POINTIX_WEB_URL;
 const int TextCapacity = 260;
 
-bool HasHelp(int CtrlId)
-{
-    switch (CtrlId)
-    {
-    case IDC_VERT_EDIT:
-    case IDC_HORZ_EDIT:
-    case IDC_THRESHOLD1_TRACK:
-    case IDC_QUAD_CHECK:
-    case IDC_THRESHOLD2_TRACK:
-    case IDC_LINK_LABEL:
-        return true;
-    }
-    return false;
-}
+// Controls with help; the text is the string with the control's ID.
+const WORD HelpControls[] = {
+    IDC_VERT_EDIT, IDC_HORZ_EDIT, IDC_THRESHOLD1_TRACK, IDC_QUAD_CHECK, IDC_THRESHOLD2_TRACK, IDC_LINK_LABEL,
+};
 }
 
-// The popup's text is the string with the control's ID; its stem points at
-// the control's left edge at half its height.
 void TPropSheetExt::OnHelp(HWND hDlg, int CtrlId, HANDLE)
 {
-    if (!FHtmlHelpLib || !FHtmlHelp)
-        return;
-    if (!HasHelp(CtrlId))
-        return;
-    HH_POPUP Popup;
-    ZeroFill(&Popup, sizeof(Popup));
-    Popup.cbStruct = sizeof(HH_POPUP);
-    Popup.hinst = HInstance;
-    Popup.idString = CtrlId;
-    Popup.pszText = nullptr;
-    Popup.clrForeground = static_cast<COLORREF>(-1);
-    Popup.clrBackground = static_cast<COLORREF>(-1);
-    Popup.rcMargins.left = -1;
-    Popup.rcMargins.top = -1;
-    Popup.rcMargins.right = -1;
-    Popup.rcMargins.bottom = -1;
-    Popup.pszFont = nullptr;
-    HWND hCtl = GetDlgItem(hDlg, CtrlId);
-    RECT Client = {0, 0, 0, 0};
-    GetClientRect(hCtl, &Client);
-    Popup.pt.x = 0;
-    Popup.pt.y = Client.bottom / 2;
-    ClientToScreen(hCtl, &Popup.pt);
-    FHtmlHelp(hDlg, nullptr, HH_DISPLAY_TEXT_POPUP, reinterpret_cast<DWORD_PTR>(&Popup));
+    for (WORD Id : HelpControls)
+        if (Id == CtrlId)
+            FHelp.ShowPopup(hDlg, CtrlId, CtrlId);
 }
 
 // The link label is drawn blue on the page's own background.
@@ -119,16 +84,10 @@ void TPropSheetExt::OpenWebPage(HWND hDlg)
 // caption. Returns 0 when no box could be shown.
 int TPropSheetExt::ShowResMessage(HWND hOwner, UINT StringId, UINT Type)
 {
-    HWND hSheet = GetParent(hOwner);
-    const LRESULT CaptionLength = SendMessageW(hSheet, WM_GETTEXTLENGTH, 0, 0);
-    THeapBuffer<WCHAR> Caption((CaptionLength + 1) * sizeof(WCHAR));
-    if (!Caption)
-        return 0;
-    GetWindowTextW(hSheet, Caption.Get(), static_cast<int>(CaptionLength + 1));
     THeapBuffer<WCHAR> Text(TextCapacity * sizeof(WCHAR));
     if (!Text)
         return 0;
     if (LoadStringW(HInstance, StringId, Text.Get(), TextCapacity) == 0)
         return 0;
-    return MessageBoxW(hOwner, Text.Get(), Caption.Get(), Type);
+    return ShowSheetMessage(hOwner, Text.Get(), Type);
 }

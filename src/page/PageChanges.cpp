@@ -4,7 +4,6 @@
 // apply commits with profile update, cancel writes back the values found
 // when the page was opened.
 #include "PropSheetExt.h"
-#include "../../res/resource.h"
 
 namespace
 {
@@ -36,7 +35,7 @@ void TPropSheetExt::OnCommand(HWND hDlg, UINT Code, HWND hCtl, UINT Id)
 
 void TPropSheetExt::OnEditChange(HWND hDlg, HWND hEdit, UINT Id)
 {
-    HideBalloon();
+    FGuard.HideBalloon();
     // Until the edits are subclassed the changes are the page's own
     // initialization and are not recorded.
     if (!((Id == IDC_VERT_EDIT && FOldVertEditProc) || (Id == IDC_HORZ_EDIT && FOldHorzEditProc)))
@@ -50,7 +49,7 @@ void TPropSheetExt::OnEditChange(HWND hDlg, HWND hEdit, UINT Id)
         return;
     }
     FChanged |= Id == IDC_VERT_EDIT ? CHANGED_VERT : CHANGED_HORZ;
-    MarkChanged(hDlg);
+    MarkPageChanged(hDlg);
 }
 
 void TPropSheetExt::OnQuadCheckClick(HWND hDlg)
@@ -82,13 +81,8 @@ void TPropSheetExt::PreviewMouse(HWND hDlg, const int* Acceleration, const int* 
     if (SetMouseParams(Acceleration, Threshold1, Threshold2, false))
     {
         FChanged |= CHANGED_MOUSE;
-        MarkChanged(hDlg);
+        MarkPageChanged(hDlg);
     }
-}
-
-void TPropSheetExt::MarkChanged(HWND hDlg)
-{
-    SendMessageW(GetParent(hDlg), PSM_CHANGED, reinterpret_cast<WPARAM>(hDlg), 0);
 }
 
 // Null arguments keep the value the system has now. Nothing is written while

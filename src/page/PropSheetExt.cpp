@@ -2,22 +2,11 @@
 // with its initialization and clean-up.
 #include "PropSheetExt.h"
 #include "CallbackThunk.h"
+#include "PointerPage.h"
 #include "../server/Module.h"
-#include "../../res/resource.h"
-
-#include <stddef.h>
 
 namespace
 {
-// The page record as far as hActCtx: the newest layout every supported
-// comctl32 knows.
-const UINT PageRecordSize = offsetof(PROPSHEETPAGEW, hActCtx) + sizeof(HANDLE);
-#if defined(__i386__)
-static_assert(PageRecordSize == 52, "PROPSHEETPAGEW up to hActCtx is 52 bytes on x86");
-#elif defined(__x86_64__)
-static_assert(PageRecordSize == 96, "PROPSHEETPAGEW up to hActCtx is 96 bytes on x64");
-#endif
-
 // Controls shown only where Windows has the acceleration thresholds
 // (NT 5.1 and later), in the order they are hidden elsewhere.
 const int AccelerationControls[] = {
@@ -27,7 +16,6 @@ const int AccelerationControls[] = {
 };
 
 const int MaxThreshold = 16;
-const int MaxTolerance = 99;
 
 bool ShowsAccelerationSettings(const OSVERSIONINFOW* Version)
 {
@@ -38,18 +26,12 @@ bool ShowsAccelerationSettings(const OSVERSIONINFOW* Version)
 
 TPropSheetExt::TPropSheetExt()
 {
-    FHtmlHelpLib = LoadLibraryW(L"hhctrl.ocx");
-    if (FHtmlHelpLib)
-        FHtmlHelp = reinterpret_cast<THtmlHelpW>(reinterpret_cast<void*>(GetProcAddress(FHtmlHelpLib, "HtmlHelpW")));
+    FHelp.Load();
 }
 
 TPropSheetExt::~TPropSheetExt()
 {
-    if (FHtmlHelpLib)
-    {
-        FreeLibrary(FHtmlHelpLib);
-        FHtmlHelpLib = nullptr;
-    }
+    FHelp.Free();
     if (FEditProcThunk)
     {
         FreeCallbackThunk(FEditProcThunk);
@@ -120,25 +102,22 @@ HRESULT STDMETHODCALLTYPE TPropSheetExt::AddPages(LPFNADDPROPSHEETPAGE pfnAddPag
     if (!FEditProcThunk)
         return E_OUTOFMEMORY;
 
-    PROPSHEETPAGEW Page = {};
-    Page.dwSize = PageRecordSize;
-    Page.dwFlags = PSP_USETITLE;
-    Page.hInstance = HInstance;
-    Page.pszTemplate = MAKEINTRESOURCEW(IDD_MOUSEPAGE);
-    Page.pszTitle = MAKEINTRESOURCEW(IDS_PAGE_TITLE);
-    Page.pfnDlgProc = reinterpret_cast<DLGPROC>(FDlgProcThunk);
-
+    PROPSHEETPAGEW Page;
+    FillPageRecord(Page, IDD_MOUSEPAGE, IDS_PAGE_TITLE, FDlgProcThunk);
     HPROPSHEETPAGE PageHandle = CreatePropertySheetPageW(&Page);
     if (!PageHandle)
         return E_INVALIDARG;
-    if (pfnAddPage(PageHandle, lParam))
+    if (!pfnAddPage(PageHandle, lParam))
     {
-        // The page holds this reference until its dialog is destroyed.
-        InterlockedIncrement(&FRefCount);
-        return S_OK;
+        DestroyPropertySheetPage(PageHandle);
+        return E_FAIL;
     }
-    DestroyPropertySheetPage(PageHandle);
-    return E_FAIL;
+    // The page holds this reference until its dialog is destroyed.
+    InterlockedIncrement(&FRefCount);
+    // The second page owns itself; whether it could be added or not, the
+    // first one stays.
+    TPointerPage::Add(pfnAddPage, lParam);
+    return S_OK;
 }
 
 INT_PTR CALLBACK TPropSheetExt::PageDlgProcEntry(TPropSheetExt* Self, HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam)
@@ -187,15 +166,10 @@ INT_PTR TPropSheetExt::PageDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM l
 
 void TPropSheetExt::OnInitDialog(HWND hDlg)
 {
-    SendDlgItemMessageW(hDlg, IDC_VERT_EDIT, EM_LIMITTEXT, 2, 0);
-    SendDlgItemMessageW(hDlg, IDC_VERT_UPDOWN, UDM_SETRANGE, 0, MAKELONG(MaxTolerance, 0));
     FSavedDblClkHeight = GetSystemMetrics(SM_CYDOUBLECLK);
-    SendDlgItemMessageW(hDlg, IDC_VERT_UPDOWN, UDM_SETPOS, 0, MAKELONG(LOWORD(FSavedDblClkHeight), 0));
-
-    SendDlgItemMessageW(hDlg, IDC_HORZ_EDIT, EM_LIMITTEXT, 2, 0);
-    SendDlgItemMessageW(hDlg, IDC_HORZ_UPDOWN, UDM_SETRANGE, 0, MAKELONG(MaxTolerance, 0));
+    SetupNumberField(hDlg, VertField, FSavedDblClkHeight);
     FSavedDblClkWidth = GetSystemMetrics(SM_CXDOUBLECLK);
-    SendDlgItemMessageW(hDlg, IDC_HORZ_UPDOWN, UDM_SETPOS, 0, MAKELONG(LOWORD(FSavedDblClkWidth), 0));
+    SetupNumberField(hDlg, HorzField, FSavedDblClkWidth);
 
     if (ShowsAccelerationSettings(OsVersionInfo))
     {
@@ -229,24 +203,20 @@ void TPropSheetExt::OnInitDialog(HWND hDlg)
 // caused found the saved procedures still null and recorded nothing.
 void TPropSheetExt::SubclassEdits(HWND hDlg)
 {
-    FOldVertEditProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(GetDlgItem(hDlg, IDC_VERT_EDIT), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FEditProcThunk)));
-    FOldHorzEditProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(GetDlgItem(hDlg, IDC_HORZ_EDIT), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FEditProcThunk)));
+    FOldVertEditProc = SubclassEdit(GetDlgItem(hDlg, IDC_VERT_EDIT), FEditProcThunk);
+    FOldHorzEditProc = SubclassEdit(GetDlgItem(hDlg, IDC_HORZ_EDIT), FEditProcThunk);
 }
 
 void TPropSheetExt::OnDestroy(HWND hDlg)
 {
-    if (FHtmlHelpLib && FHtmlHelp)
-        FHtmlHelp(nullptr, nullptr, HH_CLOSE_ALL, 0);
+    FHelp.CloseAll();
     if (FLinkFont)
         DeleteObject(FLinkFont);
     if (FOldVertEditProc)
-        SetWindowLongPtrW(GetDlgItem(hDlg, IDC_VERT_EDIT), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FOldVertEditProc));
+        SubclassEdit(GetDlgItem(hDlg, IDC_VERT_EDIT), reinterpret_cast<void*>(FOldVertEditProc));
     if (FOldHorzEditProc)
-        SetWindowLongPtrW(GetDlgItem(hDlg, IDC_HORZ_EDIT), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FOldHorzEditProc));
-    if (FBalloon)
-        DestroyWindow(FBalloon);
+        SubclassEdit(GetDlgItem(hDlg, IDC_HORZ_EDIT), reinterpret_cast<void*>(FOldHorzEditProc));
+    FGuard.DestroyBalloon();
     // Only Release destroys the object. The dialog manager still calls this
     // procedure through the thunk after WM_DESTROY, so the object and its
     // thunks must outlive the page's window.

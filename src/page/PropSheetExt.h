@@ -6,12 +6,14 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
-#include <htmlhelp.h>
 
+#include "PageControls.h"
 #include "../util/Object.h"
+#include "../../res/resource.h"
 
-// HtmlHelpW of hhctrl.ocx, loaded at run time.
-typedef HWND(WINAPI* THtmlHelpW)(HWND hwndCaller, LPCWSTR pszFile, UINT uCommand, DWORD_PTR dwData);
+// The double-click fields.
+const TNumberField VertField = {IDC_VERT_EDIT, IDC_VERT_UPDOWN, 0, 99};
+const TNumberField HorzField = {IDC_HORZ_EDIT, IDC_HORZ_UPDOWN, 0, 99};
 
 // Dirty bits of the page.
 const DWORD CHANGED_VERT = 0x01;
@@ -56,16 +58,9 @@ private:
     void OnEditChange(HWND hDlg, HWND hEdit, UINT Id);
     void OnQuadCheckClick(HWND hDlg);
     void PreviewMouse(HWND hDlg, const int* Acceleration, const int* Threshold1, const int* Threshold2);
-    void MarkChanged(HWND hDlg);
     BOOL SetMouseParams(const int* Acceleration, const int* Threshold1, const int* Threshold2, bool Persist);
     void ApplyChanges(HWND hDlg);
     void RevertChanges();
-
-    // Numeric entry guard
-    void ShowBalloon(HWND hEdit);
-    void HideBalloon();
-    bool IsDigitPaste();
-    bool ClearsWholeText(HWND hEdit);
 
     // Help, link and version labels
     void OnHelp(HWND hDlg, int CtrlId, HANDLE ItemHandle);
@@ -78,13 +73,11 @@ private:
     volatile LONG FRefCount;
     void* FDlgProcThunk;
     HFONT FLinkFont;
-    HMODULE FHtmlHelpLib;
-    THtmlHelpW FHtmlHelp;
+    THelpLibrary FHelp;
     WNDPROC FOldVertEditProc;
     WNDPROC FOldHorzEditProc;
     void* FEditProcThunk;
-    HWND FBalloon;
-    TOOLINFOW FToolInfo;
+    TEntryGuard FGuard;
     DWORD FChanged;
     int FSavedDblClkHeight;
     int FSavedDblClkWidth;

@@ -1,0 +1,129 @@
+// Numeric fields, help popups and message boxes, as both pages use them.
+#include "PageControls.h"
+#include "../server/Module.h"
+#include "../util/Util.h"
+
+#include <stddef.h>
+
+namespace
+{
+// The page record as far as hActCtx.
+const UINT PageRecordSize = offsetof(PROPSHEETPAGEW, hActCtx) + sizeof(HANDLE);
+#if defined(__i386__)
+static_assert(PageRecordSize == 52, "PROPSHEETPAGEW up to hActCtx is 52 bytes on x86");
+#elif defined(__x86_64__)
+static_assert(PageRecordSize == 96, "PROPSHEETPAGEW up to hActCtx is 96 bytes on x64");
+#endif
+}
+
+int Clamp(const TNumberField& Field, int Value)
+{
+    if (Value < Field.Min)
+        return Field.Min;
+    if (Value > Field.Max)
+        return Field.Max;
+    return Value;
+}
+
+int DigitLimit(const TNumberField& Field)
+{
+    int Digits = 1;
+    for (int Rest = Field.Max; Rest >= 10; Rest /= 10)
+        ++Digits;
+    return Digits;
+}
+
+void SetupNumberField(HWND hDlg, const TNumberField& Field, int Value)
+{
+    SendDlgItemMessageW(hDlg, Field.EditId, EM_LIMITTEXT, DigitLimit(Field), 0);
+    SendDlgItemMessageW(hDlg, Field.UpDownId, UDM_SETRANGE, 0, MAKELONG(Field.Max, Field.Min));
+    SendDlgItemMessageW(hDlg, Field.UpDownId, UDM_SETPOS, 0, MAKELONG(LOWORD(Value), 0));
+}
+
+int TakeNumber(HWND hDlg, const TNumberField& Field)
+{
+    BOOL Read = FALSE;
+    const int Typed = static_cast<int>(GetDlgItemInt(hDlg, Field.EditId, &Read, FALSE));
+    const int Value = Clamp(Field, Read ? Typed : Field.Min);
+    if (!Read || Value != Typed)
+        SetDlgItemInt(hDlg, Field.EditId, Value, FALSE);
+    return Value;
+}
+
+void THelpLibrary::Load()
+{
+    FHtmlHelpLib = LoadLibraryW(L"hhctrl.ocx");
+    if (FHtmlHelpLib)
+        FHtmlHelp = reinterpret_cast<THtmlHelpW>(reinterpret_cast<void*>(GetProcAddress(FHtmlHelpLib, "HtmlHelpW")));
+}
+
+void THelpLibrary::Free()
+{
+    if (FHtmlHelpLib)
+    {
+        FreeLibrary(FHtmlHelpLib);
+        FHtmlHelpLib = nullptr;
+    }
+}
+
+void THelpLibrary::ShowPopup(HWND hDlg, int CtrlId, UINT StringId)
+{
+    if (!FHtmlHelpLib || !FHtmlHelp)
+        return;
+    HH_POPUP Popup;
+    ZeroFill(&Popup, sizeof(Popup));
+    Popup.cbStruct = sizeof(HH_POPUP);
+    Popup.hinst = HInstance;
+    Popup.idString = StringId;
+    Popup.clrForeground = static_cast<COLORREF>(-1);
+    Popup.clrBackground = static_cast<COLORREF>(-1);
+    Popup.rcMargins.left = -1;
+    Popup.rcMargins.top = -1;
+    Popup.rcMargins.right = -1;
+    Popup.rcMargins.bottom = -1;
+    HWND hCtl = GetDlgItem(hDlg, CtrlId);
+    RECT Client = {0, 0, 0, 0};
+    GetClientRect(hCtl, &Client);
+    Popup.pt.x = 0;
+    Popup.pt.y = Client.bottom / 2;
+    ClientToScreen(hCtl, &Popup.pt);
+    FHtmlHelp(hDlg, nullptr, HH_DISPLAY_TEXT_POPUP, reinterpret_cast<DWORD_PTR>(&Popup));
+}
+
+void THelpLibrary::CloseAll()
+{
+    if (FHtmlHelpLib && FHtmlHelp)
+        FHtmlHelp(nullptr, nullptr, HH_CLOSE_ALL, 0);
+}
+
+void FillPageRecord(PROPSHEETPAGEW& Page, WORD TemplateId, WORD TitleId, void* DlgProc)
+{
+    ZeroFill(&Page, sizeof(Page));
+    Page.dwSize = PageRecordSize;
+    Page.dwFlags = PSP_USETITLE;
+    Page.hInstance = HInstance;
+    Page.pszTemplate = MAKEINTRESOURCEW(TemplateId);
+    Page.pszTitle = MAKEINTRESOURCEW(TitleId);
+    Page.pfnDlgProc = reinterpret_cast<DLGPROC>(DlgProc);
+}
+
+WNDPROC SubclassEdit(HWND hEdit, void* Thunk)
+{
+    return reinterpret_cast<WNDPROC>(SetWindowLongPtrW(hEdit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Thunk)));
+}
+
+int ShowSheetMessage(HWND hPage, const WCHAR* Text, UINT Type)
+{
+    HWND hSheet = GetParent(hPage);
+    const LRESULT CaptionLength = SendMessageW(hSheet, WM_GETTEXTLENGTH, 0, 0);
+    THeapBuffer<WCHAR> Caption((CaptionLength + 1) * sizeof(WCHAR));
+    if (!Caption)
+        return 0;
+    GetWindowTextW(hSheet, Caption.Get(), static_cast<int>(CaptionLength + 1));
+    return MessageBoxW(hPage, Text, Caption.Get(), Type);
+}
+
+void MarkPageChanged(HWND hPage)
+{
+    SendMessageW(GetParent(hPage), PSM_CHANGED, reinterpret_cast<WPARAM>(hPage), 0);
+}

@@ -1,0 +1,76 @@
+// The page "Zeigen und Ziehen": drag threshold, hover time and area,
+// submenu delay and window tracking. Unlike "Einstellungen" it previews
+// nothing: edits only mark the page changed, and OK or Apply writes the
+// settings that differ from what the page started from.
+#ifndef POINTIX_POINTERPAGE_H
+#define POINTIX_POINTERPAGE_H
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "PageControls.h"
+#include "../util/Object.h"
+
+// The settings of the page, in tab order.
+enum TPointerSetting
+{
+    psDragWidth,
+    psDragHeight,
+    psHoverTime,
+    psHoverWidth,
+    psHoverHeight,
+    psMenuDelay,
+    psTracking,
+    psTrackingZOrder,
+    psTrackingDelay,
+    PointerSettingCount
+};
+
+// The page owns itself: it is made by Add, counted in the module's object
+// count while it lives, and freed when the sheet releases it, whether or
+// not its dialog was ever created.
+class TPointerPage : public TObject
+{
+public:
+    // Makes the page and hands it to the host. A page the host refuses is
+    // destroyed again.
+    static void Add(LPFNADDPROPSHEETPAGE pfnAddPage, LPARAM lParam);
+
+    TPointerPage();
+    ~TPointerPage() override;
+
+    INT_PTR PageDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam);
+    LRESULT EditSubclassProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+
+private:
+    static INT_PTR CALLBACK PageDlgProcEntry(TPointerPage* Self, HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK EditSubclassEntry(TPointerPage* Self, HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+    static UINT CALLBACK PageCallback(HWND hWnd, UINT uMsg, LPPROPSHEETPAGEW Page);
+    HPROPSHEETPAGE Create();
+
+    void OnInitDialog(HWND hDlg);
+    void OnDestroy(HWND hDlg);
+    void OnCommand(HWND hDlg, UINT Code, HWND hCtl, UINT Id);
+    void OnEditChange(HWND hDlg, HWND hEdit, int Setting);
+    void OnHelp(HWND hDlg, int CtrlId);
+    // False when a setting could not be written; the user was told which.
+    bool ApplyChanges(HWND hDlg);
+    void ReportWriteErrors(HWND hDlg, DWORD Failed);
+    void SetDefaults(HWND hDlg);
+    void ShowControl(HWND hDlg, int Setting, int Value);
+    int ControlValue(HWND hDlg, int Setting);
+    void EnableTrackingControls(HWND hDlg);
+
+    void* FDlgProcThunk;
+    void* FEditProcThunk;
+    THelpLibrary FHelp;
+    TEntryGuard FGuard;
+    WNDPROC FOldEditProc[PointerSettingCount];
+    // What the page started from: the system's values when it was
+    // initialized, then what Apply wrote.
+    int FSaved[PointerSettingCount];
+    // The last number each field showed, for a field that was emptied.
+    int FLastGood[PointerSettingCount];
+};
+
+#endif
