@@ -2,6 +2,8 @@
 // the extension object's interfaces and AddPages.
 #include "TestSupport.h"
 
+#include <commctrl.h>
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -249,6 +251,50 @@ TEST_F(ComTest, AddPagesAcceptedHandsOverAPageThatHoldsAReference)
     EXPECT_TRUE(DestroyPropertySheetPage(Page));
     EXPECT_EQ(1u, Sheet->Release());
     EXPECT_EQ(0u, Sheet->Release());
+}
+
+namespace
+{
+// A host that takes at most Limit pages and keeps their handles.
+struct TPages
+{
+    size_t Limit;
+    std::vector<HPROPSHEETPAGE> Taken;
+};
+
+BOOL CALLBACK TakeSome(HPROPSHEETPAGE Page, LPARAM lParam)
+{
+    auto* Pages = reinterpret_cast<TPages*>(lParam);
+    if (Pages->Taken.size() >= Pages->Limit)
+        return FALSE;
+    Pages->Taken.push_back(Page);
+    return TRUE;
+}
+}
+
+// "Zeigen und Ziehen" comes second and owns itself: it keeps the module
+// loaded while its handle lives, also without a window and without the
+// object that made it, and goes with its handle. A host that refuses it
+// keeps the first page.
+TEST_F(ComTest, SecondPageLivesAsLongAsItsHandle)
+{
+    for (size_t Limit : {1u, 2u})
+    {
+        SCOPED_TRACE(testing::Message() << "the host takes " << Limit << " page(s)");
+        IShellPropSheetExt* Sheet = NewExtension();
+        ASSERT_NE(nullptr, Sheet);
+        TPages Pages = {Limit, {}};
+        EXPECT_EQ(S_OK, Sheet->AddPages(TakeSome, reinterpret_cast<LPARAM>(&Pages)));
+        ASSERT_EQ(Limit, Pages.Taken.size());
+        EXPECT_EQ(2u, RefCount(Sheet)) << "only the first page holds the object";
+        // The first page never got a window, so it keeps its reference.
+        EXPECT_EQ(1u, Sheet->Release());
+        EXPECT_EQ(0u, Sheet->Release());
+        EXPECT_EQ(Limit == 2 ? S_FALSE : S_OK, Pointix().CanUnloadNow()) << "the second page is alive as long as its handle";
+        for (HPROPSHEETPAGE Page : Pages.Taken)
+            EXPECT_TRUE(DestroyPropertySheetPage(Page));
+        EXPECT_EQ(S_OK, Pointix().CanUnloadNow());
+    }
 }
 
 TEST_F(ComTest, ConcurrentReferenceCountingIsExact)
