@@ -5,7 +5,9 @@
 #   ./pointix.sh test    build and run the whole test suite
 #   ./pointix.sh build   build only
 #   ./pointix.sh bench   compare the formatter with glibc's vswprintf
-#   ./pointix.sh dist    both modules and Pointix-Setup.exe into dist/
+#   ./pointix.sh dist    both modules, Pointix-Setup.exe and the MSI packages into dist/,
+#                        signed when POINTIX_SIGN_PKCS12 and POINTIX_SIGN_PASSWORD
+#                        name a certificate (POINTIX_SIGN_TIMESTAMP_URL: a timestamp server)
 set -euo pipefail
 cd "$(dirname "$0")"
 root=$PWD
@@ -18,6 +20,11 @@ packages_missing() {
     command -v x86_64-w64-mingw32-g++-posix >/dev/null || missing+=(g++-mingw-w64-x86-64)
     command -v x86_64-w64-mingw32-windres >/dev/null || missing+=(binutils-mingw-w64-x86-64)
     command -v makensis >/dev/null || missing+=(nsis)
+    command -v wixl >/dev/null || missing+=(wixl)
+    command -v msibuild >/dev/null || missing+=(msitools)
+    command -v faketime >/dev/null || missing+=(faketime)
+    command -v osslsigncode >/dev/null || missing+=(osslsigncode)
+    command -v openssl >/dev/null || missing+=(openssl)
     command -v cmake >/dev/null || missing+=(cmake)
     command -v make >/dev/null || missing+=(make)
     command -v Xvfb >/dev/null || missing+=(xvfb)
@@ -51,17 +58,24 @@ build() {
 }
 
 # A release build without the tests: the 32-bit tree builds the 64-bit one
-# and packs the installer.
+# and packs the installer and the MSI packages. Made afresh each time, so
+# that nothing of an earlier build (or signature) is left in it.
 dist() {
     local out=$root/dist tree=${POINTIX_DIST_BUILD_DIR:-$root/build-dist}
+    rm -rf "$tree"
     cmake -S "$root" -B "$tree" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DBUILD_TESTING=OFF >/dev/null
     cmake --build "$tree" -j "$(nproc)"
     rm -rf "$out"
     mkdir -p "$out/x86" "$out/x64"
     cp "$tree/bin/Pointix.dll" "$out/x86/"
     cp "$tree/x64/bin/Pointix.dll" "$out/x64/"
-    cp "$tree/Pointix-Setup.exe" "$out/"
+    cp "$tree/Pointix-Setup.exe" "$tree/Pointix-x64.msi" "$tree/Pointix-x86.msi" "$out/"
     ls -l "$out" "$out/x86" "$out/x64"
+    if [ -n "${POINTIX_SIGN_PKCS12:-}" ]; then
+        echo "Signed with $POINTIX_SIGN_PKCS12${POINTIX_SIGN_TIMESTAMP_URL:+, timestamped by $POINTIX_SIGN_TIMESTAMP_URL}: both modules, Pointix-Setup.exe with its uninstaller, both MSI packages."
+    else
+        echo "Unsigned: set POINTIX_SIGN_PKCS12 and POINTIX_SIGN_PASSWORD to sign the release."
+    fi
 }
 
 session_script=$root/tests/wine-session.sh
@@ -130,7 +144,9 @@ test)
     install_missing
     build
     status=0
-    ctest --test-dir "$build" --output-on-failure || status=$?
+    # Two at a time: tests without Wine run beside the Wine tests, which
+    # take turns among themselves.
+    ctest --test-dir "$build" --output-on-failure -j 2 || status=$?
     report_skipped
     exit $status
     ;;

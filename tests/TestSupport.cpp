@@ -1,10 +1,11 @@
 #include "TestSupport.h"
+#include "PointixConfig.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
-const CLSID CLSID_Pointix = {0x1FC54B62, 0xC2F7, 0x44B4, {0xB0, 0x96, 0x47, 0x3C, 0xAA, 0xA6, 0xD3, 0x28}};
+const CLSID CLSID_Pointix = POINTIX_CLSID_INIT;
 
 std::wstring ProgramFolder()
 {

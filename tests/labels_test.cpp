@@ -1,5 +1,6 @@
 // Context help, the link label and the version label, in a real sheet. Help
-// goes to a recording stand-in of the HTML Help control.
+// goes to a recording stand-in of the HTML Help control, which this program
+// puts into the system directory for its run; a second copy lies next to it.
 #include "Sheet.h"
 #include "TestSupport.h"
 #include "hhctrl_standin.h"
@@ -14,6 +15,51 @@
 
 namespace
 {
+const wchar_t HelpLibrary[] = L"hhctrl.ocx";
+
+std::wstring SystemHelpLibrary()
+{
+    wchar_t Folder[MAX_PATH];
+    GetSystemDirectoryW(Folder, MAX_PATH);
+    return std::wstring(Folder) + L"\\" + HelpLibrary;
+}
+
+// The stand-in in place of the prefix's own help control for this program's
+// run (Wine is told to prefer it over its built-in one), which comes back
+// afterwards. Not with POINTIX_WITHOUT_HELP, where no help control may load.
+class TStandInHelp : public testing::Environment
+{
+public:
+    void SetUp() override
+    {
+        if (std::getenv("POINTIX_WITHOUT_HELP"))
+            return;
+        const std::wstring System = SystemHelpLibrary();
+        FSaved = MoveFileExW(System.c_str(), (System + L".saved").c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+        ASSERT_TRUE(CopyFileW((ProgramFolder() + HelpLibrary).c_str(), System.c_str(), FALSE)) << GetLastError();
+    }
+    void TearDown() override
+    {
+        if (std::getenv("POINTIX_WITHOUT_HELP"))
+            return;
+        const std::wstring System = SystemHelpLibrary();
+        DeleteFileW(System.c_str());
+        if (FSaved)
+            MoveFileExW((System + L".saved").c_str(), System.c_str(), MOVEFILE_REPLACE_EXISTING);
+    }
+
+private:
+    bool FSaved = false;
+};
+testing::Environment* const StandInHelp = testing::AddGlobalTestEnvironment(new TStandInHelp);
+
+std::wstring LoadedHelpLibrary()
+{
+    wchar_t Path[MAX_PATH] = L"";
+    GetModuleFileNameW(GetModuleHandleW(HelpLibrary), Path, MAX_PATH);
+    return Path;
+}
+
 std::vector<THelpCall> HelpCalls()
 {
     HMODULE StandIn = GetModuleHandleW(L"hhctrl.ocx");
@@ -154,6 +200,31 @@ TEST_F(LabelsTest, HelpForEveryControlOfTheSecondPage)
     ASSERT_EQ(2u, HelpCalls().size()) << "each page closes every popup when it goes";
     for (const THelpCall& Call : HelpCalls())
         EXPECT_EQ(static_cast<UINT>(HH_CLOSE_ALL), Call.Command);
+}
+
+// A help control planted next to the host program or in the current folder
+// is never loaded: the page takes the one of the system directory.
+TEST_F(LabelsTest, HelpControlComesFromTheSystemDirectoryOnly)
+{
+    wchar_t Temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, Temp);
+    const std::wstring Planted = std::wstring(Temp) + L"pointix-planted";
+    CreateDirectoryW(Planted.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileW((ProgramFolder() + HelpLibrary).c_str(), (Planted + L"\\" + HelpLibrary).c_str(), FALSE));
+    wchar_t Current[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, Current);
+    ASSERT_TRUE(SetCurrentDirectoryW(Planted.c_str()));
+    {
+        TSheet Sheet;
+        ASSERT_NE(nullptr, GetModuleHandleW(HelpLibrary)) << "no help control at all";
+        EXPECT_EQ(0, lstrcmpiW(SystemHelpLibrary().c_str(), LoadedHelpLibrary().c_str())) << LoadedHelpLibrary().c_str();
+        ForgetHelp();
+        RequestHelp(Sheet, IDC_VERT_EDIT);
+        EXPECT_EQ(1u, HelpCalls().size()) << "the popup request reaches the system's help control";
+    }
+    SetCurrentDirectoryW(Current);
+    DeleteFileW((Planted + L"\\" + HelpLibrary).c_str());
+    RemoveDirectoryW(Planted.c_str());
 }
 
 TEST(WithoutHelpLibrary, HelpRequestsDoNothingAndThePageStillCleansUp)

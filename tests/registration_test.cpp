@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 #include <olectl.h>
+#include <msi.h>
+#include <msiquery.h>
+
+#include "PointixConfig.h"
 
 #include <cwctype>
 #include <string>
@@ -13,9 +17,9 @@
 
 namespace
 {
-const std::wstring ClassKey = L"CLSID\\{1FC54B62-C2F7-44B4-B096-473CAAA6D328}";
+const std::wstring ClassKey = L"CLSID\\" POINTIX_CLSID_TEXT;
 const std::wstring HandlersKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Controls Folder\\Mouse\\shellex\\PropertySheetHandlers";
-const std::wstring HandlerKey = HandlersKey + L"\\{1FC54B62-C2F7-44B4-B096-473CAAA6D328}";
+const std::wstring HandlerKey = HandlersKey + L"\\" POINTIX_CLSID_TEXT;
 const std::wstring ScratchRoot = L"Software\\PointixTest\\Registration";
 
 HKEY MakeKey(HKEY Root, const std::wstring& Path, DWORD Options = 0)
@@ -73,24 +77,33 @@ public:
     HKEY Machine;
 };
 
-void ExpectRegistered(const TScratchRoots& Roots, const std::wstring& ModulePath)
+// The layout DllRegisterServer writes, byte for byte, under the given roots
+// and in the given view (0: the process's own).
+void ExpectRegistered(HKEY Classes, HKEY Machine, const std::wstring& ModulePath, REGSAM View = 0)
 {
-    const TValue Name = ReadValue(Roots.Classes, ClassKey, L"");
+    const TValue Name = ReadValue(Classes, ClassKey, L"", View);
     EXPECT_EQ(static_cast<DWORD>(REG_SZ), Name.Type);
     EXPECT_EQ(L"Mouse Shell Extension", Name.Text);
     EXPECT_EQ(44u, Name.Bytes);
-    const TValue Path = ReadValue(Roots.Classes, ClassKey + L"\\InprocServer32", L"");
+    const TValue Path = ReadValue(Classes, ClassKey + L"\\InprocServer32", L"", View);
     EXPECT_EQ(static_cast<DWORD>(REG_SZ), Path.Type);
     EXPECT_EQ(ModulePath, Path.Text);
     EXPECT_EQ((ModulePath.size() + 1) * 2, Path.Bytes);
-    const TValue Model = ReadValue(Roots.Classes, ClassKey + L"\\InprocServer32", L"ThreadingModel");
+    const TValue Model = ReadValue(Classes, ClassKey + L"\\InprocServer32", L"ThreadingModel", View);
     EXPECT_EQ(static_cast<DWORD>(REG_SZ), Model.Type);
     EXPECT_EQ(L"Apartment", Model.Text);
     EXPECT_EQ(20u, Model.Bytes);
-    const TValue Handler = ReadValue(Roots.Machine, HandlerKey, L"");
+    const TValue Handler = ReadValue(Machine, HandlerKey, L"", View);
     EXPECT_EQ(static_cast<DWORD>(REG_SZ), Handler.Type);
+    // The published identifier: installed systems and the shell know it by
+    // this, so it never changes.
     EXPECT_EQ(L"{1FC54B62-C2F7-44B4-B096-473CAAA6D328}", Handler.Text);
     EXPECT_EQ(78u, Handler.Bytes);
+}
+
+void ExpectRegistered(const TScratchRoots& Roots, const std::wstring& ModulePath)
+{
+    ExpectRegistered(Roots.Classes, Roots.Machine, ModulePath);
 }
 
 void ExpectNothingOfOurs(const TScratchRoots& Roots)
@@ -496,5 +509,187 @@ TEST_F(InstallerTest, TakesEverythingBackWhenAModuleRefusesToRegister)
 
     RegCloseKey(Volatile);
     EXPECT_EQ(ERROR_SUCCESS, RegDeleteKeyExW(HKEY_LOCAL_MACHINE, HandlersKey.c_str(), KEY_WOW64_64KEY, 0));
+}
+
+// The release: every artefact carries the project's one version, and the
+// Windows Installer packages do for an administrator's rollout what
+// DllRegisterServer does, and take it back.
+namespace
+{
+std::wstring ReleaseFile(const wchar_t* Name)
+{
+    const char* Folder = getenv("POINTIX_RELEASE");
+    return Folder && *Folder ? WindowsPath(Folder) + L"\\" + Name : std::wstring();
+}
+
+const std::wstring UninstallRoot = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
+// The versions of the Apps entries with this name, in both views.
+std::vector<std::wstring> AppsEntries(const std::wstring& Name)
+{
+    std::vector<std::wstring> Versions;
+    for (REGSAM View : {KEY_WOW64_64KEY, KEY_WOW64_32KEY})
+    {
+        HKEY Root;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, UninstallRoot.c_str(), 0, KEY_READ | View, &Root) != ERROR_SUCCESS)
+            continue;
+        wchar_t Sub[256];
+        for (DWORD i = 0, Length = 256; RegEnumKeyExW(Root, i, Sub, &Length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS; ++i, Length = 256)
+            if (ReadValue(Root, Sub, L"DisplayName").Text == Name)
+                Versions.push_back(ReadValue(Root, Sub, L"DisplayVersion").Text);
+        RegCloseKey(Root);
+    }
+    return Versions;
+}
+
+std::wstring FileVersion(const std::wstring& Path)
+{
+    DWORD Handle = 0;
+    std::vector<BYTE> Block(GetFileVersionInfoSizeW(Path.c_str(), &Handle));
+    VS_FIXEDFILEINFO* Fixed = nullptr;
+    UINT Size = 0;
+    if (Block.empty() || !GetFileVersionInfoW(Path.c_str(), 0, static_cast<DWORD>(Block.size()), Block.data()) ||
+        !VerQueryValueW(Block.data(), L"\\", reinterpret_cast<void**>(&Fixed), &Size))
+        return L"(none)";
+    return std::to_wstring(HIWORD(Fixed->dwFileVersionMS)) + L"." + std::to_wstring(LOWORD(Fixed->dwFileVersionMS)) + L"." +
+           std::to_wstring(HIWORD(Fixed->dwFileVersionLS)) + L"." + std::to_wstring(LOWORD(Fixed->dwFileVersionLS));
+}
+
+std::wstring PackageVersion(const std::wstring& Path)
+{
+    MSIHANDLE Database = 0, View = 0, Record = 0;
+    std::wstring Version = L"(none)";
+    if (MsiOpenDatabaseW(Path.c_str(), MSIDBOPEN_READONLY, &Database) == ERROR_SUCCESS &&
+        MsiDatabaseOpenViewW(Database, L"SELECT `Value` FROM `Property` WHERE `Property` = 'ProductVersion'", &View) == ERROR_SUCCESS &&
+        MsiViewExecute(View, 0) == ERROR_SUCCESS && MsiViewFetch(View, &Record) == ERROR_SUCCESS)
+    {
+        wchar_t Text[64] = L"";
+        DWORD Length = 64;
+        MsiRecordGetStringW(Record, 1, Text, &Length);
+        Version = Text;
+    }
+    for (MSIHANDLE Handle : {Record, View, Database})
+        if (Handle)
+            MsiCloseHandle(Handle);
+    return Version;
+}
+
+std::string FileBytes(const std::wstring& Path)
+{
+    std::string Bytes;
+    HANDLE File = CreateFileW(Path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (File == INVALID_HANDLE_VALUE)
+        return Bytes;
+    char Buffer[65536];
+    DWORD Read = 0;
+    while (ReadFile(File, Buffer, sizeof(Buffer), &Read, nullptr) && Read > 0)
+        Bytes.append(Buffer, Read);
+    CloseHandle(File);
+    return Bytes;
+}
+
+DWORD Msiexec(const std::wstring& Arguments)
+{
+    return RunProgram(L"msiexec " + Arguments + L" /qn", 180000);
+}
+
+struct TPackage
+{
+    const wchar_t* File;
+    const wchar_t* Name;  // in Apps
+    int ProgramFiles;     // CSIDL of its folder
+    bool Is64;
+};
+const TPackage Packages[] = {
+    {L"Pointix-x64.msi", L"Pointix (64-Bit)", CSIDL_PROGRAM_FILES, true},
+    {L"Pointix-x86.msi", L"Pointix (32-Bit)", CSIDL_PROGRAM_FILESX86, false},
+};
+
+class MsiTest : public testing::TestWithParam<TPackage>
+{
+protected:
+    void SetUp() override
+    {
+        Package = ReleaseFile(GetParam().File);
+        if (Package.empty())
+            GTEST_SKIP() << "POINTIX_RELEASE is not set";
+        wchar_t Folder[MAX_PATH];
+        ASSERT_EQ(S_OK, SHGetFolderPathW(nullptr, GetParam().ProgramFiles, nullptr, SHGFP_TYPE_CURRENT, Folder));
+        Module = std::wstring(Folder) + L"\\Pointix\\Pointix.dll";
+    }
+    TView View() const { return GetParam().Is64 ? View64 : View32(); }
+    // The 32-bit host is a 32-bit program.
+    bool CanListPages() const { return GetParam().Is64 || !Without32BitWine(); }
+
+    std::wstring Package, Module;
+};
+}
+
+TEST(Release, EveryArtefactCarriesTheProjectVersion)
+{
+    if (ReleaseFile(L"").empty() || X86Folder().empty())
+        GTEST_SKIP() << "POINTIX_RELEASE or POINTIX_X86_BIN is not set";
+    const std::wstring Version = Widen(POINTIX_VERSION_TEXT);
+    EXPECT_EQ(Version, FileVersion(PointixPath())) << "64-bit module";
+    EXPECT_EQ(Version, FileVersion(X86Folder() + L"Pointix.dll")) << "32-bit module";
+    EXPECT_EQ(Version, FileVersion(ReleaseFile(L"Pointix-Setup.exe"))) << "installer";
+    for (const TPackage& Package : Packages)
+        EXPECT_EQ(Version, PackageVersion(ReleaseFile(Package.File))) << Package.File;
+}
+
+TEST_P(MsiTest, InstallsLikeDllRegisterServerAndTakesItAllBack)
+{
+    const std::wstring Name = GetParam().Name;
+    // Another vendor's handler shares the Mouse handlers key.
+    const std::wstring Foreign = HandlersKey + L"\\{00000000-1111-2222-3333-444444444444}";
+    HKEY Key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, Foreign.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | View().Flag, nullptr, &Key, nullptr));
+    RegCloseKey(Key);
+
+    ASSERT_EQ(0u, Msiexec(L"/i \"" + Package + L"\""));
+    EXPECT_EQ(GetParam().Is64 ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386, MachineOf(Module));
+    ExpectRegistered(HKEY_CLASSES_ROOT, HKEY_LOCAL_MACHINE, Module, View().Flag);
+    if (CanListPages())
+        ExpectOurPage(View());
+    EXPECT_EQ(std::vector<std::wstring>{Widen(POINTIX_VERSION_TEXT)}, AppsEntries(Name));
+
+    ASSERT_EQ(0u, Msiexec(L"/x \"" + Package + L"\""));
+    EXPECT_FALSE(FileExists(Module));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ClassKey, View().Flag));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, HandlerKey, View().Flag));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, Foreign, View().Flag)) << "the shared key and the other handler stay";
+    EXPECT_TRUE(AppsEntries(Name).empty());
+    if (CanListPages())
+        ExpectNoPage(View());
+    RegDeleteKeyExW(HKEY_LOCAL_MACHINE, Foreign.c_str(), View().Flag, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Packages, MsiTest, testing::ValuesIn(Packages),
+    [](const testing::TestParamInfo<TPackage>& Info) { return std::string(Info.param.Is64 ? "x64" : "x86"); });
+
+// A newer version replaces the installed one: one product, the newer
+// package's file, still registered.
+TEST(MsiUpgrade, NewerVersionReplacesTheOlder)
+{
+    const std::wstring Older = ReleaseFile(L"Pointix-x64.msi"), Newer = ReleaseFile(L"Pointix-x64-next.msi");
+    if (Older.empty())
+        GTEST_SKIP() << "POINTIX_RELEASE is not set";
+    const std::wstring NewerVersion = PackageVersion(Newer);
+    ASSERT_NE(PackageVersion(Older), NewerVersion);
+    wchar_t Folder[MAX_PATH];
+    ASSERT_EQ(S_OK, SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, Folder));
+    const std::wstring Module = std::wstring(Folder) + L"\\Pointix\\Pointix.dll";
+
+    ASSERT_EQ(0u, Msiexec(L"/i \"" + Older + L"\""));
+    ASSERT_EQ(0u, Msiexec(L"/i \"" + Newer + L"\""));
+    EXPECT_EQ(std::vector<std::wstring>{NewerVersion}, AppsEntries(L"Pointix (64-Bit)")) << "one entry, the newer one";
+    EXPECT_EQ(FileBytes(ProgramFolder() + L"PointixNoVersion.dll"), FileBytes(Module)) << "the newer package's file";
+    ExpectRegistered(HKEY_CLASSES_ROOT, HKEY_LOCAL_MACHINE, Module, KEY_WOW64_64KEY);
+    ExpectOurPage(View64);
+
+    ASSERT_EQ(0u, Msiexec(L"/x \"" + Newer + L"\""));
+    EXPECT_TRUE(AppsEntries(L"Pointix (64-Bit)").empty());
+    EXPECT_FALSE(FileExists(Module));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, HandlerKey, KEY_WOW64_64KEY));
 }
 #endif

@@ -11,6 +11,8 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include "PointixConfig.h"
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -19,7 +21,7 @@ namespace
 {
 const wchar_t MouseKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Controls Folder\\Mouse";
 const wchar_t Caption[] = L"Eigenschaften von Maus";
-const CLSID CLSID_Pointix = {0x1FC54B62, 0xC2F7, 0x44B4, {0xB0, 0x96, 0x47, 0x3C, 0xAA, 0xA6, 0xD3, 0x28}};
+const CLSID CLSID_Pointix = POINTIX_CLSID_INIT;
 const UINT MaxPages = 16;
 
 BOOL CALLBACK AddPage(HPROPSHEETPAGE Page, LPARAM lParam)

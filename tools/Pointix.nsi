@@ -4,16 +4,22 @@
 ; and leaves an uninstaller that takes everything back.
 ;
 ; makensis -DX86_DLL=<32-bit Pointix.dll> -DX64_DLL=<64-bit Pointix.dll>
-;          -DOUTFILE=<Pointix-Setup.exe> Pointix.nsi
+;          -DOUTFILE=<Pointix-Setup.exe> -DVERSION=<a.b.c.d> -DSIGN=<sign.sh>
+;          Pointix.nsi
+; SIGN signs the installer and the uninstaller when a certificate is given
+; (see sign.sh) and leaves them as they are otherwise.
 Unicode true
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin
+; No file dates in the installer: the same sources pack to the same bytes.
+SetDateSave off
+!finalize '"${SIGN}" "%1"'
+!uninstfinalize '"${SIGN}" "%1"'
 
 !include LogicLib.nsh
 !include x64.nsh
 
 !define PRODUCT "Pointix"
-!define VERSION "1.0.0.0"
 !define PUBLISHER "Pointix-Projekt"
 !define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Pointix"
 

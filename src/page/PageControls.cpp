@@ -7,6 +7,8 @@
 
 namespace
 {
+const WCHAR HelpLibraryName[] = L"hhctrl.ocx";
+
 // The page record as far as hActCtx.
 const UINT PageRecordSize = offsetof(PROPSHEETPAGEW, hActCtx) + sizeof(HANDLE);
 #if defined(__i386__)
@@ -50,9 +52,25 @@ int TakeNumber(HWND hDlg, const TNumberField& Field)
     return Value;
 }
 
+// From the system directory only: a file of that name in the host
+// program's folder or in the current folder must never be loaded into the
+// control panel's process. Windows before 8 without its loader update does
+// not know the search flag and refuses it; there the full path is given.
 void THelpLibrary::Load()
 {
-    FHtmlHelpLib = LoadLibraryW(L"hhctrl.ocx");
+    FHtmlHelpLib = LoadLibraryExW(HelpLibraryName, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (!FHtmlHelpLib && GetLastError() == ERROR_INVALID_PARAMETER)
+    {
+        WCHAR Path[MAX_PATH];
+        const UINT Length = GetSystemDirectoryW(Path, MAX_PATH);
+        // The folder, a backslash, the name and its terminator.
+        if (Length > 0 && Length + 1 + sizeof(HelpLibraryName) / sizeof(WCHAR) <= MAX_PATH)
+        {
+            ByteCopy(Path + Length, L"\\", sizeof(WCHAR));
+            ByteCopy(Path + Length + 1, HelpLibraryName, sizeof(HelpLibraryName));
+            FHtmlHelpLib = LoadLibraryW(Path);
+        }
+    }
     if (FHtmlHelpLib)
         FHtmlHelp = reinterpret_cast<THtmlHelpW>(reinterpret_cast<void*>(GetProcAddress(FHtmlHelpLib, "HtmlHelpW")));
 }

@@ -263,7 +263,7 @@ void TPointerPage::OnEditChange(HWND hDlg, HWND hEdit, int Setting)
         return;
     // A field may not stay empty. The number put back arrives as a new
     // EN_CHANGE and is recorded there.
-    if (GetWindowTextLengthW(hEdit) == 0)
+    if (SendMessageW(hEdit, WM_GETTEXTLENGTH, 0, 0) == 0)
     {
         SetDlgItemInt(hDlg, Settings[Setting].Field.EditId, FLastGood[Setting], FALSE);
         return;

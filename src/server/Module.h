@@ -12,7 +12,7 @@ extern volatile LONG ObjectCount;
 // factory is handed out while it is null.
 extern OSVERSIONINFOW* OsVersionInfo;
 
-// {1FC54B62-C2F7-44B4-B096-473CAAA6D328}
+// The class identifier of PointixConfig.h.
 extern const CLSID CLSID_PropSheetExt;
 
 void DllNotify(DWORD Reason);

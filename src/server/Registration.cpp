@@ -6,14 +6,14 @@
 #include "Module.h"
 #include "../registry/WinReg.h"
 #include "../util/Util.h"
+#include "PointixConfig.h"
 
 namespace
 {
-const WCHAR ClassKey[] = L"CLSID\\{1FC54B62-C2F7-44B4-B096-473CAAA6D328}";
+const WCHAR ClassKey[] = L"CLSID\\" POINTIX_CLSID_TEXT;
 const WCHAR HandlerKey[] =
-    L"Software\\Microsoft\\Windows\\CurrentVersion\\Controls Folder\\Mouse\\shellex\\PropertySheetHandlers\\"
-    L"{1FC54B62-C2F7-44B4-B096-473CAAA6D328}";
-const WCHAR ClassIdText[] = L"{1FC54B62-C2F7-44B4-B096-473CAAA6D328}";
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Controls Folder\\Mouse\\shellex\\PropertySheetHandlers\\" POINTIX_CLSID_TEXT;
+const WCHAR ClassIdText[] = L"" POINTIX_CLSID_TEXT;
 const DWORD PathCapacity = 260;
 
 // Writes the module's full path. A path that fills the whole buffer may

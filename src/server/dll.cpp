@@ -6,13 +6,13 @@
 #include "Module.h"
 #include "ClassFactory.h"
 #include "../util/Util.h"
+#include "PointixConfig.h"
 
 HINSTANCE HInstance;
 volatile LONG ObjectCount;
 OSVERSIONINFOW* OsVersionInfo;
 
-const CLSID CLSID_PropSheetExt =
-    {0x1FC54B62, 0xC2F7, 0x44B4, {0xB0, 0x96, 0x47, 0x3C, 0xAA, 0xA6, 0xD3, 0x28}};
+const CLSID CLSID_PropSheetExt = POINTIX_CLSID_INIT;
 
 void DllNotify(DWORD Reason)
 {

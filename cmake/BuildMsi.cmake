@@ -1,0 +1,46 @@
+# Builds one MSI package with wixl, byte for byte the same from the same
+# module and version: every code is derived from them, and the clock that
+# wixl and msibuild stamp the package with stands at the source date.
+#   cmake -DARCH=x86|x64 -DDLL=<module> -DMSI=<out> -DVERSION=<a.b.c.d>
+#         -DCLSID=<class id> -DTEMPLATE=<wxs.in> -DSTAGE=<dir> -DWIXL=...
+#         -DMSIBUILD=... -DFAKETIME=... -DSIGN=<sign.sh> -P BuildMsi.cmake
+# with SOURCE_DATE_EPOCH in the environment.
+if(ARCH STREQUAL "x64")
+    set(BITS 64)
+    set(WIN64 yes)
+    set(PROGRAM_FILES ProgramFiles64Folder)
+    set(TEMPLATE_PLATFORM x64)
+else()
+    set(BITS 32)
+    set(WIN64 no)
+    set(PROGRAM_FILES ProgramFilesFolder)
+    set(TEMPLATE_PLATFORM Intel)
+endif()
+
+# Codes as name-based UUIDs under the class identifier: fixed for what must
+# stay (upgrade code, component), new with each version (product code), and
+# new with every change of what the package holds (package code).
+file(SHA256 "${DLL}" DLL_HASH)
+file(SHA256 "${TEMPLATE}" TEMPLATE_HASH)
+string(UUID UPGRADE_CODE NAMESPACE ${CLSID} NAME "Pointix ${ARCH} upgrade" TYPE SHA1 UPPER)
+string(UUID COMPONENT_GUID NAMESPACE ${CLSID} NAME "Pointix ${ARCH} module" TYPE SHA1 UPPER)
+string(UUID PRODUCT_CODE NAMESPACE ${CLSID} NAME "Pointix ${ARCH} product ${VERSION}" TYPE SHA1 UPPER)
+string(UUID PACKAGE_CODE NAMESPACE ${CLSID} NAME "Pointix ${ARCH} package ${VERSION} ${DLL_HASH} ${TEMPLATE_HASH}" TYPE SHA1 UPPER)
+
+file(REMOVE_RECURSE "${STAGE}")
+file(MAKE_DIRECTORY "${STAGE}")
+file(COPY_FILE "${DLL}" "${STAGE}/Pointix.dll")
+configure_file("${TEMPLATE}" "${STAGE}/Pointix.wxs" @ONLY)
+
+# The cabinet keeps the file's date: the source date too.
+string(TIMESTAMP SOURCE_DATE "%Y-%m-%d %H:%M:%S" UTC)
+execute_process(COMMAND touch -d "@$ENV{SOURCE_DATE_EPOCH}" "${STAGE}/Pointix.dll" COMMAND_ERROR_IS_FATAL ANY)
+set(FROZEN ${CMAKE_COMMAND} -E env TZ=UTC ${FAKETIME} -f "${SOURCE_DATE}")
+file(REMOVE "${MSI}")
+execute_process(COMMAND ${FROZEN} ${WIXL} -a ${ARCH} -o "${MSI}" Pointix.wxs
+    WORKING_DIRECTORY "${STAGE}" COMMAND_ERROR_IS_FATAL ANY)
+# wixl makes up a random package code; the summary gets the derived one.
+execute_process(COMMAND ${FROZEN} ${MSIBUILD} "${MSI}" -s "Erweiterung für Mauserdialog (${BITS}-Bit)" "Pointix-Projekt"
+        "${TEMPLATE_PLATFORM};1031" "{${PACKAGE_CODE}}"
+    COMMAND_ERROR_IS_FATAL ANY)
+execute_process(COMMAND "${SIGN}" "${MSI}" COMMAND_ERROR_IS_FATAL ANY)

@@ -1,0 +1,49 @@
+# What makes the release reproducible and, when a certificate is given,
+# signed: the source date that stands in for every build time, the signing
+# step, and the Windows Installer packages.
+
+# The time of the commit being built (or SOURCE_DATE_EPOCH when it is set):
+# the same sources give the same date, whenever and wherever they are built.
+if(DEFINED ENV{SOURCE_DATE_EPOCH})
+    set(POINTIX_SOURCE_DATE "$ENV{SOURCE_DATE_EPOCH}")
+else()
+    execute_process(COMMAND git -C "${CMAKE_SOURCE_DIR}" log -1 --format=%ct
+        OUTPUT_VARIABLE POINTIX_SOURCE_DATE OUTPUT_STRIP_TRAILING_WHITESPACE
+        RESULT_VARIABLE _git_result ERROR_QUIET)
+    if(NOT _git_result EQUAL 0 OR NOT POINTIX_SOURCE_DATE MATCHES "^[0-9]+$")
+        set(POINTIX_SOURCE_DATE 1767225600)  # 2026-01-01, outside a git checkout
+    endif()
+endif()
+
+# Commands of the build that stamp or sign run with the source date.
+set(POINTIX_SIGN_ENV ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${POINTIX_SOURCE_DATE})
+# Signs a file in place when POINTIX_SIGN_PKCS12 is set at build time.
+set(POINTIX_SIGN ${POINTIX_SIGN_ENV} ${CMAKE_SOURCE_DIR}/tools/sign.sh)
+
+# Pointix-<arch>.msi for the module Dll, built after the target Dependency.
+# NAME and VERSION make another package (the tests' newer version).
+#   pointix_msi(<arch> <dll> <dependency> [NAME <file name>] [VERSION <a.b.c.d>])
+function(pointix_msi Arch Dll Dependency)
+    cmake_parse_arguments(PARSE_ARGV 3 P "" "NAME;VERSION" "")
+    if(NOT P_NAME)
+        set(P_NAME Pointix-${Arch})
+    endif()
+    if(NOT P_VERSION)
+        set(P_VERSION ${PROJECT_VERSION})
+    endif()
+    find_program(WIXL wixl REQUIRED)
+    find_program(MSIBUILD msibuild REQUIRED)
+    find_program(FAKETIME faketime REQUIRED)
+    set(Msi ${CMAKE_BINARY_DIR}/${P_NAME}.msi)
+    add_custom_command(OUTPUT ${Msi}
+        COMMAND ${POINTIX_SIGN_ENV} ${CMAKE_COMMAND}
+            -DARCH=${Arch} -DDLL=${Dll} -DMSI=${Msi} -DVERSION=${P_VERSION} -DCLSID=${POINTIX_CLSID}
+            -DTEMPLATE=${CMAKE_SOURCE_DIR}/tools/Pointix.wxs.in -DSTAGE=${CMAKE_BINARY_DIR}/stage-${P_NAME}
+            -DWIXL=${WIXL} -DMSIBUILD=${MSIBUILD} -DFAKETIME=${FAKETIME} -DSIGN=${CMAKE_SOURCE_DIR}/tools/sign.sh
+            -P ${CMAKE_SOURCE_DIR}/cmake/BuildMsi.cmake
+        DEPENDS ${CMAKE_SOURCE_DIR}/tools/Pointix.wxs.in ${CMAKE_SOURCE_DIR}/cmake/BuildMsi.cmake ${Dll}
+        COMMENT "Packing ${P_NAME}.msi"
+        VERBATIM)
+    add_custom_target(${P_NAME} ALL DEPENDS ${Msi})
+    add_dependencies(${P_NAME} ${Dependency})
+endfunction()
