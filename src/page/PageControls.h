@@ -68,6 +68,20 @@ private:
     TOOLINFOW FToolInfo;
 };
 
+// What the callback thunks of a page call: plain stdcall functions with the
+// page's object first, which go on to its window procedures.
+template <class TPage>
+INT_PTR CALLBACK DialogEntry(TPage* Self, HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    return Self->PageDlgProc(hDlg, uMsg, wParam, lParam);
+}
+
+template <class TPage>
+LRESULT CALLBACK EditEntry(TPage* Self, HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    return Self->EditSubclassProc(hWnd, uMsg, wParam, lParam);
+}
+
 // A page record of the newest layout every supported comctl32 knows: the
 // dialog template, the title from the string table and the dialog
 // procedure; everything else 0.

@@ -136,10 +136,10 @@ TPointerPage::~TPointerPage()
 
 HPROPSHEETPAGE TPointerPage::Create()
 {
-    FDlgProcThunk = MakeCallbackThunk(reinterpret_cast<void*>(&PageDlgProcEntry), this);
+    FDlgProcThunk = MakeCallbackThunk(reinterpret_cast<void*>(&DialogEntry<TPointerPage>), this);
     if (!FDlgProcThunk)
         return nullptr;
-    FEditProcThunk = MakeCallbackThunk(reinterpret_cast<void*>(&EditSubclassEntry), this);
+    FEditProcThunk = MakeCallbackThunk(reinterpret_cast<void*>(&EditEntry<TPointerPage>), this);
     if (!FEditProcThunk)
         return nullptr;
     PROPSHEETPAGEW Page;
@@ -157,16 +157,6 @@ UINT CALLBACK TPointerPage::PageCallback(HWND, UINT uMsg, LPPROPSHEETPAGEW Page)
     if (uMsg == PSPCB_RELEASE)
         delete reinterpret_cast<TPointerPage*>(Page->lParam);
     return 1;
-}
-
-INT_PTR CALLBACK TPointerPage::PageDlgProcEntry(TPointerPage* Self, HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam)
-{
-    return Self->PageDlgProc(hDlg, uMsg, wParam, lParam);
-}
-
-LRESULT CALLBACK TPointerPage::EditSubclassEntry(TPointerPage* Self, HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
-{
-    return Self->EditSubclassProc(hWnd, uMsg, wParam, lParam);
 }
 
 INT_PTR TPointerPage::PageDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam)

@@ -43,8 +43,6 @@ public:
     LRESULT EditSubclassProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
 
 private:
-    static INT_PTR CALLBACK PageDlgProcEntry(TPointerPage* Self, HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK EditSubclassEntry(TPointerPage* Self, HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
     static UINT CALLBACK PageCallback(HWND hWnd, UINT uMsg, LPPROPSHEETPAGEW Page);
     HPROPSHEETPAGE Create();
 

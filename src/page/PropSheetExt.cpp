@@ -94,11 +94,11 @@ HRESULT STDMETHODCALLTYPE TPropSheetExt::AddPages(LPFNADDPROPSHEETPAGE pfnAddPag
     // first time serve again: each field holds one thunk, and a second
     // pair would overwrite the first and never be given back.
     if (!FDlgProcThunk)
-        FDlgProcThunk = MakeCallbackThunk(reinterpret_cast<void*>(&PageDlgProcEntry), this);
+        FDlgProcThunk = MakeCallbackThunk(reinterpret_cast<void*>(&DialogEntry<TPropSheetExt>), this);
     if (!FDlgProcThunk)
         return E_OUTOFMEMORY;
     if (!FEditProcThunk)
-        FEditProcThunk = MakeCallbackThunk(reinterpret_cast<void*>(&EditSubclassEntry), this);
+        FEditProcThunk = MakeCallbackThunk(reinterpret_cast<void*>(&EditEntry<TPropSheetExt>), this);
     if (!FEditProcThunk)
         return E_OUTOFMEMORY;
 
@@ -118,16 +118,6 @@ HRESULT STDMETHODCALLTYPE TPropSheetExt::AddPages(LPFNADDPROPSHEETPAGE pfnAddPag
     // first one stays.
     TPointerPage::Add(pfnAddPage, lParam);
     return S_OK;
-}
-
-INT_PTR CALLBACK TPropSheetExt::PageDlgProcEntry(TPropSheetExt* Self, HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam)
-{
-    return Self->PageDlgProc(hDlg, uMsg, wParam, lParam);
-}
-
-LRESULT CALLBACK TPropSheetExt::EditSubclassEntry(TPropSheetExt* Self, HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
-{
-    return Self->EditSubclassProc(hWnd, uMsg, wParam, lParam);
 }
 
 // Never stores a message result: every notification, PSN_APPLY included, is

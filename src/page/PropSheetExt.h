@@ -42,10 +42,6 @@ public:
     LRESULT EditSubclassProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
 
 private:
-    // Targets of the thunks: plain stdcall functions with the object first.
-    static INT_PTR CALLBACK PageDlgProcEntry(TPropSheetExt* Self, HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK EditSubclassEntry(TPropSheetExt* Self, HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
-
     // Page life
     void OnInitDialog(HWND hDlg);
     void SubclassEdits(HWND hDlg);
