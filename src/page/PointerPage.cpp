@@ -232,7 +232,8 @@ void TPointerPage::OnCommand(HWND hDlg, UINT Code, HWND hCtl, UINT Id)
     if (Code == EN_CHANGE && Setting >= 0)
         OnEditChange(hDlg, hCtl, Setting);
     else if (Code == EN_KILLFOCUS && Setting >= 0 && FOldEditProc[Setting])
-        FLastGood[Setting] = TakeNumber(hDlg, Settings[Setting].Field);
+        // A number brought into range arrives as EN_CHANGE and is recorded there.
+        TakeNumber(hDlg, Settings[Setting].Field);
     else if (Code == BN_CLICKED)
     {
         if (Id == IDC_DEFAULTS_BUTTON)
