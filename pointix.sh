@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Quick start for Pointix on Debian 12: installs what is missing, builds the
-# module with MinGW-w64 and runs it under Wine.
-#   ./pointix.sh demo    show the Mouse properties sheet with the page
-#   ./pointix.sh test    build and run the whole test suite
+# modules (x86 and x64 with MinGW-w64, ARM64 with clang) and runs them under
+# Wine (ARM64 Wine in an arm64 Debian root under qemu-user).
+#   ./pointix.sh demo [x86|arm64]   show the Mouse properties sheet with the pages
+#   ./pointix.sh test    build and run the whole test suite, for all modules
 #   ./pointix.sh build   build only
 #   ./pointix.sh bench   compare the formatter with glibc's vswprintf
 #   ./pointix.sh dist    both modules, Pointix-Setup.exe and the MSI packages into dist/,
@@ -33,6 +34,16 @@ packages_missing() {
     dpkg -s wine64 >/dev/null 2>&1 || missing+=(wine64)
     [ -f /usr/src/googletest/googletest/src/gtest-all.cc ] || missing+=(googletest)
     command -v clang++ >/dev/null || missing+=(clang)
+    # The ARM64 module and its tests: clang 14 with LLVM's tools, lld 19,
+    # and what runs Debian's arm64 Wine here.
+    command -v clang-14 >/dev/null || missing+=(clang-14)
+    command -v llvm-readobj-14 >/dev/null || missing+=(llvm-14)
+    command -v ld.lld-19 >/dev/null || missing+=(lld-19)
+    command -v qemu-aarch64-static >/dev/null || missing+=(qemu-user-static)
+    command -v update-binfmts >/dev/null || missing+=(binfmt-support)
+    command -v debootstrap >/dev/null || missing+=(debootstrap)
+    command -v bzip2 >/dev/null || missing+=(bzip2)
+    command -v xz >/dev/null || missing+=(xz-utils)
     dpkg -s libclang-rt-14-dev >/dev/null 2>&1 || missing+=(libclang-rt-14-dev)
     dpkg -s libbenchmark-dev >/dev/null 2>&1 || missing+=(libbenchmark-dev)
     echo "${missing[@]}"
@@ -52,27 +63,45 @@ install_missing() {
     "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing
 }
 
+arm64_sdk=$build/arm64-sdk
+arm64_root=$build/arm64-root
+
+# What the ARM64 side needs, made once and kept in the build folder: the C
+# and C++ runtime for its programs, and the arm64 root with Wine (only where
+# this host can run it; elsewhere the ARM64 tests are reported as skipped).
+# The two are made side by side.
+prepare_arm64() {
+    local root_status=0
+    mkdir -p "$build"
+    "$root/tests/arm64-root.sh" make "$arm64_root" >"$build/arm64-root-make.log" 2>&1 &
+    local maker=$!
+    "$root/tools/arm64-sdk.sh" "$arm64_sdk"
+    wait $maker || root_status=$?
+    cat "$build/arm64-root-make.log"
+    [ $root_status -eq 0 ] || echo "ARM64 Wine is not available here; the ARM64 tests will be reported as skipped."
+}
+
 build() {
-    cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
+    prepare_arm64
+    cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
+        -DPOINTIX_ARM64_SDK="$arm64_sdk" -DPOINTIX_ARM64_ROOT="$arm64_root" >/dev/null
     cmake --build "$build" -j "$(nproc)"
 }
 
-# A release build without the tests: the 32-bit tree builds the 64-bit one
-# and packs the installer and the MSI packages. Made afresh each time, so
-# that nothing of an earlier build (or signature) is left in it.
+# A release build without the tests: the main tree builds the trees of the
+# other architectures and packs the installer and the MSI packages; its
+# install step puts them into dist/. Made afresh each time, so that nothing
+# of an earlier build (or signature) is left in it.
 dist() {
     local out=$root/dist tree=${POINTIX_DIST_BUILD_DIR:-$root/build-dist}
     rm -rf "$tree"
     cmake -S "$root" -B "$tree" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DBUILD_TESTING=OFF >/dev/null
     cmake --build "$tree" -j "$(nproc)"
     rm -rf "$out"
-    mkdir -p "$out/x86" "$out/x64"
-    cp "$tree/bin/Pointix.dll" "$out/x86/"
-    cp "$tree/x64/bin/Pointix.dll" "$out/x64/"
-    cp "$tree/Pointix-Setup.exe" "$tree/Pointix-x64.msi" "$tree/Pointix-x86.msi" "$out/"
-    ls -l "$out" "$out/x86" "$out/x64"
+    cmake --install "$tree" --prefix "$out" >/dev/null
+    find "$out" -type f -printf '%P %s bytes\n' | sort
     if [ -n "${POINTIX_SIGN_PKCS12:-}" ]; then
-        echo "Signed with $POINTIX_SIGN_PKCS12${POINTIX_SIGN_TIMESTAMP_URL:+, timestamped by $POINTIX_SIGN_TIMESTAMP_URL}: both modules, Pointix-Setup.exe with its uninstaller, both MSI packages."
+        echo "Signed with $POINTIX_SIGN_PKCS12${POINTIX_SIGN_TIMESTAMP_URL:+, timestamped by $POINTIX_SIGN_TIMESTAMP_URL}: every module, Pointix-Setup.exe with its uninstaller, every MSI package."
     else
         echo "Unsigned: set POINTIX_SIGN_PKCS12 and POINTIX_SIGN_PASSWORD to sign the release."
     fi
@@ -84,54 +113,84 @@ no32_text="this host's kernel cannot run 32-bit programs"
 # Registers both modules (each with its own regsvr32) and opens the Mouse
 # properties through the 64-bit host, as 64-bit Windows does; "demo x86"
 # opens the 32-bit one. On a host that cannot run 32-bit programs only the
-# 64-bit module is registered and shown.
+# 64-bit module is registered and shown. "demo arm64" registers the ARM64
+# module in ARM64 Wine and opens its host there.
 demo() {
+    local arch=$1 wine32=$2 host shots=""
+    # Global: the trap that stops the session runs when the script exits.
     session=$build/demo-wine
-    local arch=$1 wine32=$2 host
+    local start=("$session_script" start "$session")
     host=$build/x64/bin/MouseHost.exe
     [ "$arch" = x86 ] && host=$build/bin/MouseHost.exe
+    if [ "$arch" = arm64 ]; then
+        session=$build/demo-wine-arm64
+        start=("$session_script" start "$session" arm64 "$arm64_root" "$root" "$build")
+        host=$build/arm64/bin/MouseHost.exe
+        shots=-arm64
+    fi
     if [ -n "${DISPLAY:-}" ]; then
         export POINTIX_REAL_DISPLAY=$DISPLAY
     fi
     export POINTIX_KEEP_PREFIX=1
-    "$session_script" start "$session"
+    "${start[@]}"
     trap '"$session_script" stop "$session"' EXIT
-    "$session_script" run "$session" 'C:\windows\system32\regsvr32.exe' /s "$build/x64/bin/Pointix.dll"
-    if [ "$wine32" = yes ]; then
-        "$session_script" run "$session" 'C:\windows\syswow64\regsvr32.exe' /s "$build/bin/Pointix.dll"
+    if [ "$arch" = arm64 ]; then
+        "$session_script" run "$session" 'C:\windows\system32\regsvr32.exe' /s "$build/arm64/bin/Pointix.dll"
     else
-        echo "The 32-bit module was built ($build/bin/Pointix.dll) but cannot be shown: $no32_text."
+        "$session_script" run "$session" 'C:\windows\system32\regsvr32.exe' /s "$build/x64/bin/Pointix.dll"
+        if [ "$wine32" = yes ]; then
+            "$session_script" run "$session" 'C:\windows\syswow64\regsvr32.exe' /s "$build/bin/Pointix.dll"
+        else
+            echo "The 32-bit module was built ($build/bin/Pointix.dll) but cannot be shown: $no32_text."
+        fi
     fi
     if [ -n "${DISPLAY:-}" ]; then
         "$session_script" run "$session" "$host"
     else
         local shot
-        shot=$build/Einstellungen.png
+        shot=$build/Einstellungen$shots.png
         "$session_script" run "$session" "$host" --page Einstellungen --screenshot "Z:${shot//\//\\}"
-        shot=$build/ZeigenUndZiehen.png
+        shot=$build/ZeigenUndZiehen$shots.png
         "$session_script" run "$session" "$host" --page "Zeigen und Ziehen" --screenshot "Z:${shot//\//\\}"
-        echo "No DISPLAY: the sheet was shown under Xvfb; screenshots of both pages in $build/Einstellungen.png and $build/ZeigenUndZiehen.png"
+        echo "No DISPLAY: the sheet was shown under Xvfb; screenshots of both pages in $build/Einstellungen$shots.png and $build/ZeigenUndZiehen$shots.png"
     fi
 }
 
-# After a test run: what did not run because this host cannot run 32-bit
-# programs, whole programs that CTest skipped and tests inside the 64-bit
-# programs that skipped themselves, each by name.
+# After a test run: what did not run. Because this host cannot run 32-bit
+# programs: whole programs that CTest skipped and tests inside the 64-bit
+# programs that skipped themselves, each by name. Because ARM64 Wine cannot
+# run here: the ARM64 programs. And what the ARM64 programs could not check
+# in ARM64 Wine.
 report_skipped() {
     local log=$build/Testing/Temporary/LastTest.log
     [ -f "$log" ] || return 0
-    awk -v reason="$no32_text" '
+    awk -v reason="$no32_text" -v arm64="ARM64 Wine cannot run here: " -v unchecked="memory was not: " '
         /^[0-9]+\/[0-9]+ Test: / { test = $3; flagged = 0 }
         /^\[ RUN / { flagged = 0 }
         index($0, reason) {
             if ($1 == "Skipped") skipped[++n] = test " (the whole 32-bit program)"
             else flagged = 1
         }
-        /^\[  SKIPPED \] [^ ]+ \(/ && flagged { skipped[++n] = test ": " $4; flagged = 0 }
+        index($0, unchecked) { flagged = 2; what = substr($0, index($0, unchecked) + length(unchecked)) }
+        /^\[  SKIPPED \] [^ ]+ \(/ && flagged == 1 { skipped[++n] = test ": " $4; flagged = 0 }
+        /^\[  SKIPPED \] [^ ]+ \(/ && flagged == 2 { partly[++k] = test ": " $4; flagged = 0 }
+        $1 == "Skipped" && index($0, arm64) {
+            why = substr($0, index($0, arm64) + length(arm64)); sub(/\.$/, "", why)
+            arm[++m] = test
+        }
         END {
-            if (n == 0) exit
-            print "Not run here, because " reason ":"
-            for (i = 1; i <= n; i++) print "  " skipped[i]
+            if (n > 0) {
+                print "Not run here, because " reason ":"
+                for (i = 1; i <= n; i++) print "  " skipped[i]
+            }
+            if (m > 0) {
+                print "Not run here, because ARM64 Wine cannot run here (" why "):"
+                for (i = 1; i <= m; i++) print "  " arm[i]
+            }
+            if (k > 0) {
+                print "Memory not bounded, because " what ":"
+                for (i = 1; i <= k; i++) print "  " partly[i]
+            }
         }' "$log"
 }
 
@@ -145,7 +204,7 @@ test)
     build
     status=0
     # Two at a time: tests without Wine run beside the Wine tests, which
-    # take turns among themselves.
+    # take turns among themselves, one session at a time each.
     ctest --test-dir "$build" --output-on-failure -j 2 || status=$?
     report_skipped
     exit $status
@@ -160,6 +219,13 @@ demo)
         exit 3
     fi
     build
+    if [ "$arch" = arm64 ]; then
+        reason=$("$root/tests/arm64-root.sh" why-not "$arm64_root")
+        if [ -n "$reason" ]; then
+            echo "demo arm64: ARM64 Wine cannot run here: $reason. The ARM64 module was built ($build/arm64/bin/Pointix.dll)." >&2
+            exit 3
+        fi
+    fi
     demo "$arch" "$wine32"
     ;;
 dist)
@@ -172,7 +238,7 @@ bench)
     "$build/native/formatter_bench"
     ;;
 *)
-    echo "usage: $0 demo|test|build|bench|dist" >&2
+    echo "usage: $0 demo [x86|arm64] | test | build | bench | dist" >&2
     exit 2
     ;;
 esac

@@ -1,20 +1,30 @@
 # Builds one MSI package with wixl, byte for byte the same from the same
 # module and version: every code is derived from them, and the clock that
 # wixl and msibuild stamp the package with stands at the source date.
-#   cmake -DARCH=x86|x64 -DDLL=<module> -DMSI=<out> -DVERSION=<a.b.c.d>
+#   cmake -DARCH=x86|x64|arm64 -DDLL=<module> -DMSI=<out> -DVERSION=<a.b.c.d>
 #         -DCLSID=<class id> -DTEMPLATE=<wxs.in> -DSTAGE=<dir> -DWIXL=...
 #         -DMSIBUILD=... -DFAKETIME=... -DSIGN=<sign.sh> -P BuildMsi.cmake
 # with SOURCE_DATE_EPOCH in the environment.
-if(ARCH STREQUAL "x64")
-    set(BITS 64)
+include(${CMAKE_CURRENT_LIST_DIR}/Architectures.cmake)
+pointix_architecture(${ARCH})
+set(PLATFORM_TEXT ${POINTIX_PLATFORM_TEXT})
+set(PROGRAM_FILES ${POINTIX_MSI_FOLDER})
+set(TEMPLATE_PLATFORM ${POINTIX_MSI_PLATFORM})
+if(POINTIX_64BIT)
     set(WIN64 yes)
-    set(PROGRAM_FILES ProgramFiles64Folder)
-    set(TEMPLATE_PLATFORM x64)
+    # wixl knows no ARM64; what makes a package one is the platform in its
+    # summary, which msibuild writes below.
+    set(WIXL_ARCH x64)
 else()
-    set(BITS 32)
     set(WIN64 no)
-    set(PROGRAM_FILES ProgramFilesFolder)
-    set(TEMPLATE_PLATFORM Intel)
+    set(WIXL_ARCH x86)
+endif()
+# Windows Installer takes Arm64 packages from schema 500 (Windows
+# Installer 5.0) on; the others keep 200.
+if(TEMPLATE_PLATFORM STREQUAL "Arm64")
+    set(INSTALLER_VERSION 500)
+else()
+    set(INSTALLER_VERSION 200)
 endif()
 
 # Codes as name-based UUIDs under the class identifier: fixed for what must
@@ -37,10 +47,10 @@ string(TIMESTAMP SOURCE_DATE "%Y-%m-%d %H:%M:%S" UTC)
 execute_process(COMMAND touch -d "@$ENV{SOURCE_DATE_EPOCH}" "${STAGE}/Pointix.dll" COMMAND_ERROR_IS_FATAL ANY)
 set(FROZEN ${CMAKE_COMMAND} -E env TZ=UTC ${FAKETIME} -f "${SOURCE_DATE}")
 file(REMOVE "${MSI}")
-execute_process(COMMAND ${FROZEN} ${WIXL} -a ${ARCH} -o "${MSI}" Pointix.wxs
+execute_process(COMMAND ${FROZEN} ${WIXL} -a ${WIXL_ARCH} -o "${MSI}" Pointix.wxs
     WORKING_DIRECTORY "${STAGE}" COMMAND_ERROR_IS_FATAL ANY)
 # wixl makes up a random package code; the summary gets the derived one.
-execute_process(COMMAND ${FROZEN} ${MSIBUILD} "${MSI}" -s "Erweiterung für Mauserdialog (${BITS}-Bit)" "Pointix-Projekt"
+execute_process(COMMAND ${FROZEN} ${MSIBUILD} "${MSI}" -s "Erweiterung für Mauserdialog (${PLATFORM_TEXT})" "Pointix-Projekt"
         "${TEMPLATE_PLATFORM};1031" "{${PACKAGE_CODE}}"
     COMMAND_ERROR_IS_FATAL ANY)
 execute_process(COMMAND "${SIGN}" "${MSI}" COMMAND_ERROR_IS_FATAL ANY)

@@ -27,6 +27,8 @@ function(pointix_msi Arch Dll Dependency)
     cmake_parse_arguments(PARSE_ARGV 3 P "" "NAME;VERSION" "")
     if(NOT P_NAME)
         set(P_NAME Pointix-${Arch})
+        # The release's own packages go into dist/.
+        install(FILES ${CMAKE_BINARY_DIR}/${P_NAME}.msi DESTINATION .)
     endif()
     if(NOT P_VERSION)
         set(P_VERSION ${PROJECT_VERSION})
@@ -41,7 +43,8 @@ function(pointix_msi Arch Dll Dependency)
             -DTEMPLATE=${CMAKE_SOURCE_DIR}/tools/Pointix.wxs.in -DSTAGE=${CMAKE_BINARY_DIR}/stage-${P_NAME}
             -DWIXL=${WIXL} -DMSIBUILD=${MSIBUILD} -DFAKETIME=${FAKETIME} -DSIGN=${CMAKE_SOURCE_DIR}/tools/sign.sh
             -P ${CMAKE_SOURCE_DIR}/cmake/BuildMsi.cmake
-        DEPENDS ${CMAKE_SOURCE_DIR}/tools/Pointix.wxs.in ${CMAKE_SOURCE_DIR}/cmake/BuildMsi.cmake ${Dll}
+        DEPENDS ${CMAKE_SOURCE_DIR}/tools/Pointix.wxs.in ${CMAKE_SOURCE_DIR}/cmake/BuildMsi.cmake
+            ${CMAKE_SOURCE_DIR}/cmake/Architectures.cmake ${Dll}
         COMMENT "Packing ${P_NAME}.msi"
         VERBATIM)
     add_custom_target(${P_NAME} ALL DEPENDS ${Msi})

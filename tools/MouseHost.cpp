@@ -24,6 +24,17 @@ const wchar_t Caption[] = L"Eigenschaften von Maus";
 const CLSID CLSID_Pointix = POINTIX_CLSID_INIT;
 const UINT MaxPages = 16;
 
+// Writes text as UTF-8. Not through the wide printf family: MinGW's own
+// formatter hands wide text for a file to the C runtime with a va_list,
+// which Debian's arm64 Wine cannot take.
+void Print(FILE* Stream, const std::wstring& Text)
+{
+    int Length = WideCharToMultiByte(CP_UTF8, 0, Text.c_str(), static_cast<int>(Text.size()), nullptr, 0, nullptr, nullptr);
+    std::string Utf8(Length, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, Text.c_str(), static_cast<int>(Text.size()), &Utf8[0], Length, nullptr, nullptr);
+    std::fputs(Utf8.c_str(), Stream);
+}
+
 BOOL CALLBACK AddPage(HPROPSHEETPAGE Page, LPARAM lParam)
 {
     auto* Pages = reinterpret_cast<std::vector<HPROPSHEETPAGE>*>(lParam);
@@ -200,7 +211,7 @@ int wmain(int argc, wchar_t** argv)
             List = true;
         else
         {
-            fwprintf(stderr, L"usage: MouseHost [--dll <module>] [--list | [--page <title>] --screenshot <file.png>]\n");
+            Print(stderr, L"usage: MouseHost [--dll <module>] [--list | [--page <title>] --screenshot <file.png>]\n");
             return 2;
         }
     }
@@ -216,7 +227,7 @@ int wmain(int argc, wchar_t** argv)
     {
         if (!AddPagesFromModule(Module, Pages, Extension))
         {
-            fwprintf(stderr, L"MouseHost: no page from %ls\n", Module);
+            Print(stderr, L"MouseHost: no page from " + std::wstring(Module) + L"\n");
             return 1;
         }
     }
@@ -226,10 +237,10 @@ int wmain(int argc, wchar_t** argv)
         if (Handlers)
             SHAddFromPropSheetExtArray(Handlers, AddPage, reinterpret_cast<LPARAM>(&Pages));
     }
-    wprintf(L"pages: %u\n", static_cast<unsigned>(Pages.size()));
+    Print(stdout, L"pages: " + std::to_wstring(Pages.size()) + L"\n");
     if (Pages.empty())
     {
-        fwprintf(stderr, L"MouseHost: no property sheet handler is registered for the Mouse control panel\n");
+        Print(stderr, L"MouseHost: no property sheet handler is registered for the Mouse control panel\n");
         return 1;
     }
 
@@ -250,7 +261,7 @@ int wmain(int argc, wchar_t** argv)
         {
             std::wstring Title = PageTitle(Sheet, i);
             if (List)
-                wprintf(L"page %u: %ls\n", i, Title.c_str());
+                Print(stdout, L"page " + std::to_wstring(i) + L": " + Title + L"\n");
             if (Title == Shown)
                 Ours = static_cast<int>(i);
         }
@@ -263,7 +274,7 @@ int wmain(int argc, wchar_t** argv)
             if (!SaveScreenshot(Sheet, Screenshot))
                 Result = 1;
             else
-                wprintf(L"screenshot: %ls\n", Screenshot);
+                Print(stdout, L"screenshot: " + std::wstring(Screenshot) + L"\n");
         }
         PropSheet_PressButton(Sheet, PSBTN_CANCEL);
         Pump(200);

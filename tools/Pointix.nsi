@@ -1,9 +1,11 @@
-; Pointix-Setup.exe: installs the module that matches the system (on 64-bit
-; Windows the 64-bit one for the 64-bit Mouse control panel and the 32-bit
-; one for 32-bit hosts), lets each register itself in its own registry view
-; and leaves an uninstaller that takes everything back.
+; Pointix-Setup.exe: installs the modules that match the system (on 64-bit
+; Windows the one of the machine's own architecture, x64 or ARM64, for the
+; Mouse control panel, and the 32-bit one for 32-bit hosts), lets each
+; register itself in its own registry view and leaves an uninstaller that
+; takes everything back.
 ;
-; makensis -DX86_DLL=<32-bit Pointix.dll> -DX64_DLL=<64-bit Pointix.dll>
+; makensis -DX86_DLL=<32-bit Pointix.dll> -DX64_DLL=<x64 Pointix.dll>
+;          [-DARM64_DLL=<ARM64 Pointix.dll>]
 ;          -DOUTFILE=<Pointix-Setup.exe> -DVERSION=<a.b.c.d> -DSIGN=<sign.sh>
 ;          Pointix.nsi
 ; SIGN signs the installer and the uninstaller when a certificate is given
@@ -45,8 +47,9 @@ UninstPage uninstConfirm
 UninstPage instfiles
 
 ; The installer itself is a 32-bit program: the 64-bit module is registered
-; by the 64-bit regsvr32 (in the real System32, hence no file system
-; redirection around it), the 32-bit module in this process.
+; by the system's own regsvr32 (in the real System32, hence no file system
+; redirection around it; on ARM64 Windows an ARM64 program), the 32-bit
+; module in this process.
 !macro RegisterNative Switches Result
     ${DisableX64FSRedirection}
     ExecWait '"$SYSDIR\regsvr32.exe" ${Switches} "$INSTDIR\Pointix.dll"' ${Result}
@@ -97,7 +100,18 @@ FunctionEnd
 Section "Pointix"
     SetOutPath "$INSTDIR"
     ${If} ${RunningX64}
+        ; The machine's own architecture, asked with IsWow64Process2; where
+        ; Windows lacks that (before Windows 10 1511, never on ARM64) the
+        ; answer comes from the system's shared data.
+        !ifdef ARM64_DLL
+        ${If} ${IsNativeARM64}
+            File "/oname=Pointix.dll" "${ARM64_DLL}"
+        ${Else}
+            File "/oname=Pointix.dll" "${X64_DLL}"
+        ${EndIf}
+        !else
         File "/oname=Pointix.dll" "${X64_DLL}"
+        !endif
         SetOutPath "$INSTDIR\x86"
         File "/oname=Pointix.dll" "${X86_DLL}"
         SetOutPath "$INSTDIR"

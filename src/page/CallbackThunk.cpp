@@ -122,6 +122,55 @@ void WithdrawThunk(BYTE* Code)
     RtlDeleteFunctionTable(reinterpret_cast<RUNTIME_FUNCTION*>(Code + FunctionOffset));
 }
 
+#elif defined(__aarch64__) || defined(_M_ARM64)
+// On ARM64 a callback's four arguments come in x0-x3 and the entry's five
+// all fit in registers too (x0-x4), so the thunk moves the arguments one
+// register up, loads the object into x0 and branches to the entry. It
+// makes no frame and leaves the stack and the link register as it found
+// them: the entry returns straight to the thunk's caller.
+//
+// That is also why it needs no unwind record. An unwinder that finds no
+// function entry for an address treats it as a leaf whose caller is in the
+// link register, which is true at every instruction here; and once the
+// entry runs, the thunk is no longer on the stack at all.
+//
+// mov x4, x3            ; AA0303E4
+// mov x3, x2            ; AA0203E3
+// mov x2, x1            ; AA0103E2
+// mov x1, x0            ; AA0003E1
+// ldr x0, object        ; 58000080   pc + 16
+// ldr x16, entry        ; 580000B0   pc + 20
+// br x16                ; D61F0200
+// brk #0                ; D4200000   never reached; aligns the literals
+// object: .quad, entry: .quad
+const SIZE_T ThunkSize = 48;
+const SIZE_T BlockSize = ThunkSize;
+const SIZE_T LiteralsOffset = 32;
+
+void WriteThunk(BYTE* Code, void* Entry, void* Object)
+{
+    static const DWORD Instructions[] = {
+        0xAA0303E4, 0xAA0203E3, 0xAA0103E2, 0xAA0003E1, 0x58000080, 0x580000B0, 0xD61F0200, 0xD4200000,
+    };
+    SIZE_T At = 0;
+    for (DWORD Instruction : Instructions)
+    {
+        PutBytes(Code + At, Instruction, 4);
+        At += 4;
+    }
+    PutBytes(Code + LiteralsOffset, reinterpret_cast<UINT_PTR>(Object), 8);
+    PutBytes(Code + LiteralsOffset + 8, reinterpret_cast<UINT_PTR>(Entry), 8);
+}
+
+bool PublishThunk(BYTE*)
+{
+    return true;
+}
+
+void WithdrawThunk(BYTE*)
+{
+}
+
 #else
 #error "No callback thunk for this processor."
 #endif

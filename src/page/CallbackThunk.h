@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-// Entry must be a stdcall function (on x64: the platform's one calling
+// Entry must be a stdcall function (on x64 and ARM64: the platform's one calling
 // convention) whose first argument is the object, followed by the four
 // arguments of the callback.
 // Returns the thunk's address, or null when no executable block could be had.

@@ -14,8 +14,8 @@ namespace
 const UINT ToolInfoSize = offsetof(TOOLINFOW, lpszText) + sizeof(LPWSTR);
 #if defined(__i386__)
 static_assert(ToolInfoSize == 40, "TOOLINFOW up to lpszText is 40 bytes on x86");
-#elif defined(__x86_64__)
-static_assert(ToolInfoSize == 56, "TOOLINFOW up to lpszText is 56 bytes on x64");
+#elif defined(_WIN64)
+static_assert(ToolInfoSize == 56, "TOOLINFOW up to lpszText is 56 bytes on 64-bit Windows");
 #endif
 
 bool IsDigitUnit(WCHAR Unit)

@@ -13,8 +13,8 @@ const WCHAR HelpLibraryName[] = L"hhctrl.ocx";
 const UINT PageRecordSize = offsetof(PROPSHEETPAGEW, hActCtx) + sizeof(HANDLE);
 #if defined(__i386__)
 static_assert(PageRecordSize == 52, "PROPSHEETPAGEW up to hActCtx is 52 bytes on x86");
-#elif defined(__x86_64__)
-static_assert(PageRecordSize == 96, "PROPSHEETPAGEW up to hActCtx is 96 bytes on x64");
+#elif defined(_WIN64)
+static_assert(PageRecordSize == 96, "PROPSHEETPAGEW up to hActCtx is 96 bytes on 64-bit Windows");
 #endif
 }
 

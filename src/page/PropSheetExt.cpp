@@ -51,9 +51,9 @@ HRESULT STDMETHODCALLTYPE TPropSheetExt::QueryInterface(REFIID riid, void** ppv)
         return E_POINTER;
     *ppv = nullptr;
     IUnknown* Found = nullptr;
-    if (IsEqualGUID(riid, IID_IShellPropSheetExt) || IsEqualGUID(riid, IID_IUnknown))
+    if (IsEqualGUID(riid, __uuidof(IShellPropSheetExt)) || IsEqualGUID(riid, __uuidof(IUnknown)))
         Found = static_cast<IShellPropSheetExt*>(this);
-    else if (IsEqualGUID(riid, IID_IShellExtInit))
+    else if (IsEqualGUID(riid, __uuidof(IShellExtInit)))
         Found = static_cast<IShellExtInit*>(this);
     if (!Found)
         return E_NOINTERFACE;

@@ -7,7 +7,7 @@ HRESULT STDMETHODCALLTYPE TClassFactory::QueryInterface(REFIID riid, void** ppv)
     if (!ppv)
         return E_POINTER;
     *ppv = nullptr;
-    if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_IClassFactory))
+    if (IsEqualGUID(riid, __uuidof(IUnknown)) || IsEqualGUID(riid, __uuidof(IClassFactory)))
     {
         IClassFactory* Self = this;
         *ppv = Self;
