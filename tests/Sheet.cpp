@@ -149,6 +149,25 @@ int ThreadWindows()
     return Count;
 }
 
+int RepeatedUseRounds()
+{
+#if defined(__aarch64__)
+    return 100;
+#else
+    return 500;
+#endif
+}
+
+const char* WhyMemoryIsNotBounded()
+{
+#if defined(__aarch64__)
+    return "windows, handles and unloading were checked, memory was not: Debian's arm64 Wine keeps some of every sheet "
+           "and of every builtin DLL it loads and unloads";
+#else
+    return nullptr;
+#endif
+}
+
 SIZE_T PrivateBytes()
 {
     PROCESS_MEMORY_COUNTERS_EX Counters = {};

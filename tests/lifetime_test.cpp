@@ -188,7 +188,7 @@ TEST_F(LifetimeTest, HostReleasingFirstLeavesThePageWorking)
 
 TEST_F(LifetimeTest, RepeatedUseLeaksNothing)
 {
-    const int Warmup = 25, Rounds = 500;
+    const int Warmup = 25, Rounds = RepeatedUseRounds();
     auto UseOnce = [](int Round) {
         TSheet Sheet;
         ASSERT_NE(nullptr, Sheet.Page());
@@ -219,9 +219,11 @@ TEST_F(LifetimeTest, RepeatedUseLeaksNothing)
                 static_cast<unsigned long>(BytesBefore), static_cast<unsigned long>(BytesAfter),
                 static_cast<long>(BytesAfter) - static_cast<long>(BytesBefore), WindowsBefore, WindowsAfter);
     EXPECT_EQ(WindowsBefore, WindowsAfter);
+    EXPECT_EQ(S_OK, Pointix().CanUnloadNow());
+    if (WhyMemoryIsNotBounded())
+        GTEST_SKIP() << WhyMemoryIsNotBounded();
     // A lost thunk pair alone would be 8 KiB a round, 4 MiB in all.
     EXPECT_LT(static_cast<long>(BytesAfter) - static_cast<long>(BytesBefore), 1024L * 1024L);
-    EXPECT_EQ(S_OK, Pointix().CanUnloadNow());
 }
 
 // ----------------------------------------------------------------------

@@ -8,9 +8,11 @@
 #include <olectl.h>
 #include <msi.h>
 #include <msiquery.h>
+#include <msidefs.h>
 
 #include "PointixConfig.h"
 
+#include <algorithm>
 #include <cwctype>
 #include <string>
 #include <vector>
@@ -264,11 +266,11 @@ TEST(Registration, RegSvr32AndTheMouseControlPanel)
     EXPECT_NE(std::string::npos, Lines(Listed).find("pages: 0\n")) << Listed;
 }
 
-#ifdef _WIN64
+#if defined(__x86_64__)
 // On 64-bit Windows each module registers itself in its own registry view,
 // and the Mouse control panel of each bitness finds exactly its own. These
-// tests run in the 64-bit test program, which is told where the 32-bit
-// build and the installer lie.
+// tests run in the x64 test program, which is told where the other builds
+// and the installer lie. (ARM64 Wine here runs no x86 programs.)
 namespace
 {
 struct TView
@@ -286,10 +288,20 @@ std::wstring WindowsPath(const char* UnixPath)
     return Path;
 }
 
+std::wstring FolderFrom(const char* Variable)
+{
+    const char* Folder = getenv(Variable);
+    return Folder && *Folder ? WindowsPath(Folder) + L"\\" : std::wstring();
+}
+
 std::wstring X86Folder()
 {
-    const char* Folder = getenv("POINTIX_X86_BIN");
-    return Folder && *Folder ? WindowsPath(Folder) + L"\\" : std::wstring();
+    return FolderFrom("POINTIX_X86_BIN");
+}
+
+std::wstring Arm64Folder()
+{
+    return FolderFrom("POINTIX_ARM64_BIN");
 }
 
 // The 64-bit view with this build's host, the 32-bit view with the other's.
@@ -297,22 +309,6 @@ const TView View64 = {KEY_WOW64_64KEY, L"\"" + ProgramFolder() + L"MouseHost.exe
 TView View32()
 {
     return {KEY_WOW64_32KEY, L"\"" + X86Folder() + L"MouseHost.exe\" --list"};
-}
-
-std::wstring RegSvr32(const TView& View)
-{
-    wchar_t Folder[MAX_PATH];
-    if (View.Flag == KEY_WOW64_32KEY)
-        GetSystemWow64DirectoryW(Folder, MAX_PATH);
-    else
-        GetSystemDirectoryW(Folder, MAX_PATH);
-    return L"\"" + std::wstring(Folder) + L"\\regsvr32.exe\" ";
-}
-
-// The module that the view's class key names, empty when there is none.
-std::wstring RegisteredPath(const TView& View)
-{
-    return ReadValue(HKEY_CLASSES_ROOT, ClassKey + L"\\InprocServer32", L"", View.Flag).Text;
 }
 
 // How many pages the view's Mouse control panel adds, and their titles.
@@ -349,6 +345,30 @@ WORD MachineOf(const std::wstring& Path)
     return reinterpret_cast<const IMAGE_NT_HEADERS*>(Header + At)->FileHeader.Machine;
 }
 
+bool FileExists(const std::wstring& Path)
+{
+    return GetFileAttributesW(Path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+}
+
+namespace
+{
+std::wstring RegSvr32(const TView& View)
+{
+    wchar_t Folder[MAX_PATH];
+    if (View.Flag == KEY_WOW64_32KEY)
+        GetSystemWow64DirectoryW(Folder, MAX_PATH);
+    else
+        GetSystemDirectoryW(Folder, MAX_PATH);
+    return L"\"" + std::wstring(Folder) + L"\\regsvr32.exe\" ";
+}
+
+// The module that the view's class key names, empty when there is none.
+std::wstring RegisteredPath(const TView& View)
+{
+    return ReadValue(HKEY_CLASSES_ROOT, ClassKey + L"\\InprocServer32", L"", View.Flag).Text;
+}
+
 // The files Windows deletes or renames at the next restart, lower case.
 std::wstring PendingRenames()
 {
@@ -361,11 +381,6 @@ std::wstring PendingRenames()
     for (wchar_t& Unit : Text)
         Unit = towlower(Unit);
     return Text;
-}
-
-bool FileExists(const std::wstring& Path)
-{
-    return GetFileAttributesW(Path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 }
 
@@ -542,6 +557,58 @@ std::vector<std::wstring> AppsEntries(const std::wstring& Name)
     return Versions;
 }
 
+DWORD Msiexec(const std::wstring& Arguments)
+{
+    return RunProgram(L"msiexec " + Arguments + L" /qn", 180000);
+}
+
+struct TPackage
+{
+    const char* Arch;
+    const wchar_t* File;
+    const wchar_t* Name;        // in Apps
+    int ProgramFiles;           // CSIDL of its folder
+    WORD Machine;               // of the module it installs
+    const wchar_t* Platform;    // in the summary, with the language
+    int Schema;                 // the Windows Installer version it needs
+    const wchar_t* Folder;      // its Program Files in the Directory table
+};
+const TPackage Packages[] = {
+    {"x64", L"Pointix-x64.msi", L"Pointix (64-Bit)", CSIDL_PROGRAM_FILES, IMAGE_FILE_MACHINE_AMD64, L"x64;1031", 200,
+     L"ProgramFiles64Folder"},
+    {"x86", L"Pointix-x86.msi", L"Pointix (32-Bit)", CSIDL_PROGRAM_FILESX86, IMAGE_FILE_MACHINE_I386, L"Intel;1031", 200,
+     L"ProgramFilesFolder"},
+    {"arm64", L"Pointix-arm64.msi", L"Pointix (ARM64)", CSIDL_PROGRAM_FILES, IMAGE_FILE_MACHINE_ARM64, L"Arm64;1031", 500,
+     L"ProgramFiles64Folder"},
+};
+// What Wine here can install: the x64 and x86 packages. ARM64 Wine 8's
+// Windows Installer knows no 64-bit folders on ARM64 (it puts the module
+// into C:\Pointix), so the ARM64 package is checked by its tables.
+const TPackage* const Installable = Packages + 2;
+
+class MsiTest : public testing::TestWithParam<TPackage>
+{
+protected:
+    void SetUp() override
+    {
+        Package = ReleaseFile(GetParam().File);
+        if (Package.empty())
+            GTEST_SKIP() << "POINTIX_RELEASE is not set";
+        wchar_t Folder[MAX_PATH];
+        ASSERT_EQ(S_OK, SHGetFolderPathW(nullptr, GetParam().ProgramFiles, nullptr, SHGFP_TYPE_CURRENT, Folder));
+        Module = std::wstring(Folder) + L"\\Pointix\\Pointix.dll";
+    }
+    bool Is32() const { return GetParam().Machine == IMAGE_FILE_MACHINE_I386; }
+    TView View() const { return Is32() ? View32() : View64; }
+    // The 32-bit host is a 32-bit program.
+    bool CanListPages() const { return !Is32() || !Without32BitWine(); }
+
+    std::wstring Package, Module;
+};
+}
+
+namespace
+{
 std::wstring FileVersion(const std::wstring& Path)
 {
     DWORD Handle = 0;
@@ -555,23 +622,54 @@ std::wstring FileVersion(const std::wstring& Path)
            std::to_wstring(HIWORD(Fixed->dwFileVersionLS)) + L"." + std::to_wstring(LOWORD(Fixed->dwFileVersionLS));
 }
 
-std::wstring PackageVersion(const std::wstring& Path)
+typedef std::vector<std::vector<std::wstring>> TRows;
+
+// The rows a query of the package gives, every field as text.
+TRows Query(const std::wstring& Path, const wchar_t* Sql)
 {
+    TRows Rows;
     MSIHANDLE Database = 0, View = 0, Record = 0;
-    std::wstring Version = L"(none)";
     if (MsiOpenDatabaseW(Path.c_str(), MSIDBOPEN_READONLY, &Database) == ERROR_SUCCESS &&
-        MsiDatabaseOpenViewW(Database, L"SELECT `Value` FROM `Property` WHERE `Property` = 'ProductVersion'", &View) == ERROR_SUCCESS &&
-        MsiViewExecute(View, 0) == ERROR_SUCCESS && MsiViewFetch(View, &Record) == ERROR_SUCCESS)
-    {
-        wchar_t Text[64] = L"";
-        DWORD Length = 64;
-        MsiRecordGetStringW(Record, 1, Text, &Length);
-        Version = Text;
-    }
-    for (MSIHANDLE Handle : {Record, View, Database})
+        MsiDatabaseOpenViewW(Database, Sql, &View) == ERROR_SUCCESS && MsiViewExecute(View, 0) == ERROR_SUCCESS)
+        while (MsiViewFetch(View, &Record) == ERROR_SUCCESS)
+        {
+            std::vector<std::wstring> Row;
+            for (UINT Field = 1; Field <= MsiRecordGetFieldCount(Record); ++Field)
+            {
+                wchar_t Text[1024] = L"";
+                DWORD Length = 1024;
+                MsiRecordGetStringW(Record, Field, Text, &Length);
+                Row.push_back(Text);
+            }
+            Rows.push_back(Row);
+            MsiCloseHandle(Record);
+        }
+    for (MSIHANDLE Handle : {View, Database})
         if (Handle)
             MsiCloseHandle(Handle);
-    return Version;
+    return Rows;
+}
+
+std::wstring PackageVersion(const std::wstring& Path)
+{
+    const TRows Rows = Query(Path, L"SELECT `Value` FROM `Property` WHERE `Property` = 'ProductVersion'");
+    return Rows.empty() ? L"(none)" : Rows[0][0];
+}
+
+// A property of the package's summary: its text, or its number as text.
+std::wstring Summary(const std::wstring& Path, UINT Property)
+{
+    MSIHANDLE Info = 0;
+    UINT Type = 0;
+    INT Number = 0;
+    FILETIME Time = {};
+    wchar_t Text[256] = L"";
+    DWORD Length = 256;
+    if (MsiGetSummaryInformationW(0, Path.c_str(), 0, &Info) != ERROR_SUCCESS)
+        return L"(none)";
+    MsiSummaryInfoGetPropertyW(Info, Property, &Type, &Number, &Time, Text, &Length);
+    MsiCloseHandle(Info);
+    return Type == VT_I4 ? std::to_wstring(Number) : std::wstring(Text);
 }
 
 std::string FileBytes(const std::wstring& Path)
@@ -587,42 +685,6 @@ std::string FileBytes(const std::wstring& Path)
     CloseHandle(File);
     return Bytes;
 }
-
-DWORD Msiexec(const std::wstring& Arguments)
-{
-    return RunProgram(L"msiexec " + Arguments + L" /qn", 180000);
-}
-
-struct TPackage
-{
-    const wchar_t* File;
-    const wchar_t* Name;  // in Apps
-    int ProgramFiles;     // CSIDL of its folder
-    bool Is64;
-};
-const TPackage Packages[] = {
-    {L"Pointix-x64.msi", L"Pointix (64-Bit)", CSIDL_PROGRAM_FILES, true},
-    {L"Pointix-x86.msi", L"Pointix (32-Bit)", CSIDL_PROGRAM_FILESX86, false},
-};
-
-class MsiTest : public testing::TestWithParam<TPackage>
-{
-protected:
-    void SetUp() override
-    {
-        Package = ReleaseFile(GetParam().File);
-        if (Package.empty())
-            GTEST_SKIP() << "POINTIX_RELEASE is not set";
-        wchar_t Folder[MAX_PATH];
-        ASSERT_EQ(S_OK, SHGetFolderPathW(nullptr, GetParam().ProgramFiles, nullptr, SHGFP_TYPE_CURRENT, Folder));
-        Module = std::wstring(Folder) + L"\\Pointix\\Pointix.dll";
-    }
-    TView View() const { return GetParam().Is64 ? View64 : View32(); }
-    // The 32-bit host is a 32-bit program.
-    bool CanListPages() const { return GetParam().Is64 || !Without32BitWine(); }
-
-    std::wstring Package, Module;
-};
 }
 
 TEST(Release, EveryArtefactCarriesTheProjectVersion)
@@ -633,8 +695,13 @@ TEST(Release, EveryArtefactCarriesTheProjectVersion)
     EXPECT_EQ(Version, FileVersion(PointixPath())) << "64-bit module";
     EXPECT_EQ(Version, FileVersion(X86Folder() + L"Pointix.dll")) << "32-bit module";
     EXPECT_EQ(Version, FileVersion(ReleaseFile(L"Pointix-Setup.exe"))) << "installer";
-    for (const TPackage& Package : Packages)
-        EXPECT_EQ(Version, PackageVersion(ReleaseFile(Package.File))) << Package.File;
+    for (const TPackage* Package = Packages; Package != Installable; ++Package)
+        EXPECT_EQ(Version, PackageVersion(ReleaseFile(Package->File))) << Package->File;
+    if (!Arm64Folder().empty())
+    {
+        EXPECT_EQ(Version, FileVersion(Arm64Folder() + L"Pointix.dll")) << "ARM64 module";
+        EXPECT_EQ(Version, PackageVersion(ReleaseFile(L"Pointix-arm64.msi"))) << "ARM64 package";
+    }
 }
 
 TEST_P(MsiTest, InstallsLikeDllRegisterServerAndTakesItAllBack)
@@ -647,7 +714,7 @@ TEST_P(MsiTest, InstallsLikeDllRegisterServerAndTakesItAllBack)
     RegCloseKey(Key);
 
     ASSERT_EQ(0u, Msiexec(L"/i \"" + Package + L"\""));
-    EXPECT_EQ(GetParam().Is64 ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386, MachineOf(Module));
+    EXPECT_EQ(GetParam().Machine, MachineOf(Module));
     ExpectRegistered(HKEY_CLASSES_ROOT, HKEY_LOCAL_MACHINE, Module, View().Flag);
     if (CanListPages())
         ExpectOurPage(View());
@@ -666,8 +733,54 @@ TEST_P(MsiTest, InstallsLikeDllRegisterServerAndTakesItAllBack)
         GTEST_SKIP() << Without32BitWine() << ": files, registry and Apps entry were checked, the 32-bit host's pages were not";
 }
 
-INSTANTIATE_TEST_SUITE_P(Packages, MsiTest, testing::ValuesIn(Packages),
-    [](const testing::TestParamInfo<TPackage>& Info) { return std::string(Info.param.Is64 ? "x64" : "x86"); });
+INSTANTIATE_TEST_SUITE_P(Packages, MsiTest, testing::ValuesIn(Packages, Installable),
+    [](const testing::TestParamInfo<TPackage>& Info) { return std::string(Info.param.Arch); });
+
+// What each package tells Windows Installer, read from its tables: its
+// platform and schema, the module of its architecture as its one file, in
+// a component of the module's registry view under the matching Program
+// Files, and exactly the registry rows that DllRegisterServer writes.
+class MsiTables : public testing::TestWithParam<TPackage>
+{
+};
+
+TEST_P(MsiTables, DescribeTheModuleOfTheirArchitecture)
+{
+    const TPackage& Expected = GetParam();
+    const std::wstring Package = ReleaseFile(Expected.File);
+    const std::wstring Folder = Expected.Machine == IMAGE_FILE_MACHINE_I386    ? X86Folder()
+                                : Expected.Machine == IMAGE_FILE_MACHINE_ARM64 ? Arm64Folder()
+                                                                               : ProgramFolder();
+    if (Package.empty() || Folder.empty())
+        GTEST_SKIP() << "POINTIX_RELEASE or the module's build folder is not set";
+    const bool Is64 = Expected.Machine != IMAGE_FILE_MACHINE_I386;
+
+    EXPECT_EQ(Expected.Platform, Summary(Package, PID_TEMPLATE));
+    EXPECT_EQ(std::to_wstring(Expected.Schema), Summary(Package, PID_PAGECOUNT));
+    const TRows Files = Query(Package, L"SELECT `FileName`, `Component_`, `FileSize` FROM `File`");
+    ASSERT_EQ(1u, Files.size());
+    EXPECT_NE(std::wstring::npos, Files[0][0].find(L"Pointix.dll")) << Files[0][0].c_str();
+    EXPECT_EQ(L"Module", Files[0][1]);
+    EXPECT_EQ(std::to_wstring(FileBytes(Folder + L"Pointix.dll").size()), Files[0][2]) << "the module of its architecture";
+    const TRows Component = Query(Package, L"SELECT `Directory_`, `Attributes` FROM `Component` WHERE `Component` = 'Module'");
+    ASSERT_EQ(1u, Component.size());
+    EXPECT_EQ(L"INSTALLDIR", Component[0][0]);
+    EXPECT_EQ(Is64, (std::stoi(Component[0][1]) & msidbComponentAttributes64bit) != 0) << "the registry view of its bitness";
+    EXPECT_EQ((TRows{{Expected.Folder}}), Query(Package, L"SELECT `Directory_Parent` FROM `Directory` WHERE `Directory` = 'INSTALLDIR'"));
+
+    TRows Registry = Query(Package, L"SELECT `Root`, `Key`, `Name`, `Value`, `Component_` FROM `Registry`");
+    std::sort(Registry.begin(), Registry.end());
+    const TRows Ours = {
+        {L"0", ClassKey, L"", L"Mouse Shell Extension", L"Module"},
+        {L"0", ClassKey + L"\\InprocServer32", L"", L"[#PointixDll]", L"Module"},
+        {L"0", ClassKey + L"\\InprocServer32", L"ThreadingModel", L"Apartment", L"Module"},
+        {L"2", HandlerKey, L"", Widen(POINTIX_CLSID_TEXT), L"Module"},
+    };
+    EXPECT_EQ(Ours, Registry);
+}
+
+INSTANTIATE_TEST_SUITE_P(Packages, MsiTables, testing::ValuesIn(Packages),
+    [](const testing::TestParamInfo<TPackage>& Info) { return std::string(Info.param.Arch); });
 
 // A newer version replaces the installed one: one product, the newer
 // package's file, still registered.

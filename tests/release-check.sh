@@ -10,27 +10,40 @@
 #   release-check.sh signed-under-wine <scratch> <wine session> <host>
 #       registers the signed 64-bit module and lists the pages it adds
 set -u
-artefacts=(bin/Pointix.dll x64/bin/Pointix.dll Pointix-Setup.exe Pointix-x86.msi Pointix-x64.msi)
 
-# A release tree: what `make dist` builds, without the tests.
+# A release tree: what `make dist` builds, without the tests, with what it
+# puts into dist/ in <tree>/dist.
 build_release() {
     local source=$1 tree=$2
     rm -rf "$tree"
     cmake -S "$source" -B "$tree" -DCMAKE_TOOLCHAIN_FILE="$source/cmake/mingw-i686.cmake" -DBUILD_TESTING=OFF >/dev/null &&
-        cmake --build "$tree" -j "$(nproc)" >"$tree.log" 2>&1 || { echo "FAIL: the release did not build in $tree:"; tail -20 "$tree.log"; exit 1; }
+        cmake --build "$tree" -j "$(nproc)" >"$tree.log" 2>&1 &&
+        cmake --install "$tree" --prefix "$tree/dist" >>"$tree.log" 2>&1 ||
+        { echo "FAIL: the release did not build in $tree:"; tail -20 "$tree.log"; exit 1; }
+}
+
+# Every artefact of a release tree, as a path below its dist folder.
+artefacts() {
+    (cd "$1/dist" && find . -type f | sed 's|^\./||' | sort)
 }
 
 reproducible() {
     local source=$1 scratch=$2 failed=0 artefact
     # Different folders, also in length: no path may reach an artefact.
-    build_release "$source" "$scratch/first"
-    build_release "$source" "$scratch/second-build-of-the-same-commit"
-    for artefact in "${artefacts[@]}"; do
-        if cmp -s "$scratch/first/$artefact" "$scratch/second-build-of-the-same-commit/$artefact"; then
-            echo "identical: $artefact ($(stat -c %s "$scratch/first/$artefact") bytes)"
+    local first=$scratch/first second=$scratch/second-build-of-the-same-commit
+    build_release "$source" "$first"
+    build_release "$source" "$second"
+    if [ "$(artefacts "$first")" != "$(artefacts "$second")" ]; then
+        echo "FAIL: the two builds made different artefacts"
+        diff <(artefacts "$first") <(artefacts "$second")
+        return 1
+    fi
+    for artefact in $(artefacts "$first"); do
+        if cmp -s "$first/dist/$artefact" "$second/dist/$artefact"; then
+            echo "identical: $artefact ($(stat -c %s "$first/dist/$artefact") bytes)"
         else
             echo "FAIL: $artefact differs between the two builds"
-            cmp "$scratch/first/$artefact" "$scratch/second-build-of-the-same-commit/$artefact" | head -3
+            cmp "$first/dist/$artefact" "$second/dist/$artefact" | head -3
             failed=1
         fi
     done
@@ -46,8 +59,8 @@ signed() {
         openssl pkcs12 -export -inkey "$scratch/key.pem" -in "$scratch/cert.pem" -passout pass:pointix-test \
             -out "$scratch/cert.p12" || { echo "FAIL: no test certificate"; return 1; }
     POINTIX_SIGN_PKCS12="$scratch/cert.p12" POINTIX_SIGN_PASSWORD=pointix-test build_release "$source" "$scratch/signed"
-    for artefact in "${artefacts[@]}"; do
-        if osslsigncode verify -CAfile "$scratch/cert.pem" -in "$scratch/signed/$artefact" >"$scratch/verify.log" 2>&1; then
+    for artefact in $(artefacts "$scratch/signed"); do
+        if osslsigncode verify -CAfile "$scratch/cert.pem" -in "$scratch/signed/dist/$artefact" >"$scratch/verify.log" 2>&1; then
             echo "signed and verified: $artefact"
         else
             echo "FAIL: $artefact is not signed with the test certificate:"

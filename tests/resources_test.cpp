@@ -12,7 +12,10 @@
 namespace
 {
 // The build this test belongs to says so in its version block and manifest.
-#ifdef _WIN64
+#if defined(__aarch64__)
+const char* const ModuleBits = "ARM64";
+const char* const ModuleArchitecture = "arm64";
+#elif defined(_WIN64)
 const char* const ModuleBits = "64-Bit";
 const char* const ModuleArchitecture = "amd64";
 #else

@@ -54,6 +54,11 @@ TEST(CallbackThunk, CallsTheBoundFunctionWithTheObjectFirst)
         {0, 0, 0, 0},
         {0xFFFFFFFF, -1, 0x7FFFFFFF, static_cast<LPARAM>(0x80000000)},
         {WM_COMMAND, MAKELONG(201, EN_CHANGE), 0x12345678, -42},
+#if defined(_WIN64)
+        // Whole 64-bit registers, high bits set, each argument different.
+        {0xFEDCBA9876543210, static_cast<LPARAM>(0x8000000000000001), static_cast<LPARAM>(0xC3C3C3C3A5A5A5A5),
+         0x7FFFFFFF00000000},
+#endif
     };
     for (const auto& Case : Cases)
     {
@@ -146,6 +151,38 @@ struct TStackProbe
 
 TStackProbe Probe;
 
+// The return addresses from here up, found the way an exception unwinds:
+// with the system's unwinder and the function table entries of what is on
+// the stack (ARM64 Wine has no RtlCaptureStackBackTrace of its own). A
+// function without an entry is a leaf whose caller's address is at the top
+// of the stack (x64) or in the link register (ARM64).
+__attribute__((noinline)) USHORT WalkStack(void** Trace, USHORT Max)
+{
+    CONTEXT Context;
+    RtlCaptureContext(&Context);
+#if defined(__x86_64__)
+    DWORD64& Pc = Context.Rip;
+#else
+    DWORD64& Pc = Context.Pc;
+#endif
+    USHORT Count = 0;
+    while (Count < Max && Pc)
+    {
+        DWORD64 Base = 0, Frame = 0;
+        void* HandlerData = nullptr;
+        if (RUNTIME_FUNCTION* Function = RtlLookupFunctionEntry(Pc, &Base, nullptr))
+            RtlVirtualUnwind(UNW_FLAG_NHANDLER, Base, Pc, Function, &Context, &HandlerData, &Frame, nullptr);
+        else
+#if defined(__x86_64__)
+            Pc = *reinterpret_cast<DWORD64*>(Context.Rsp), Context.Rsp += 8;
+#else
+            Pc = Context.Lr;
+#endif
+        Trace[Count++] = reinterpret_cast<void*>(Pc);
+    }
+    return Count;
+}
+
 // Looks at its own frame: the Win64 convention promises a 16-byte aligned
 // stack at every call, which the compiler relies on for aligned locals, and
 // a stack walk from here has to get through the thunk to the test body.
@@ -154,7 +191,7 @@ LRESULT CALLBACK StackProber(void* Object, WPARAM A, LPARAM, LPARAM, LPARAM D)
     alignas(16) volatile BYTE Local[16];
     Local[0] = static_cast<BYTE>(A);
     Probe.AlignedLocal = reinterpret_cast<UINT_PTR>(Local);
-    Probe.Frames = RtlCaptureStackBackTrace(0, 32, Probe.Trace, nullptr);
+    Probe.Frames = WalkStack(Probe.Trace, 8);
     return reinterpret_cast<LRESULT>(Object) + D + Local[0];
 }
 
@@ -182,27 +219,46 @@ TEST(CallbackThunk, CallsWithAnAlignedStackAndCanBeUnwound)
 
     DWORD64 ImageBase = 0;
     RUNTIME_FUNCTION* Function = RtlLookupFunctionEntry(reinterpret_cast<DWORD64>(Thunk) + 20, &ImageBase, nullptr);
+#if defined(__x86_64__)
+    const int ThunkBytes = 45;
     ASSERT_NE(nullptr, Function) << "the thunk's frame is known to the unwinder";
     EXPECT_EQ(reinterpret_cast<DWORD64>(Thunk), ImageBase);
     EXPECT_EQ(0u, Function->BeginAddress);
+#else
+    const int ThunkBytes = 48;
+    EXPECT_EQ(nullptr, Function) << "the ARM64 thunk is a leaf without frame: nothing to unwind";
+#endif
 
     Probe = TStackProbe{};
     EXPECT_EQ(reinterpret_cast<LRESULT>(&Object) + 1000 + 7, CallThroughThunk(Thunk, 7, 1000));
     EXPECT_EQ(0u, Probe.AlignedLocal % 16);
 
-    // The trace runs from the entry through the thunk into the caller, which
-    // lies in the test program.
+    // The trace runs from the entry into the caller, which lies in the test
+    // program: on x64 through the thunk's frame, on ARM64 straight, as the
+    // entry returns to the thunk's caller itself.
     int InThunk = -1, InCaller = -1;
     for (int i = 0; i < Probe.Frames; ++i)
     {
         BYTE* At = static_cast<BYTE*>(Probe.Trace[i]);
-        if (InThunk < 0 && At > Thunk && At <= static_cast<BYTE*>(Thunk) + 45)
+        if (InThunk < 0 && At > Thunk && At <= static_cast<BYTE*>(Thunk) + ThunkBytes)
             InThunk = i;
-        else if (InThunk >= 0 && InCaller < 0 && InsideImage(GetModuleHandleW(nullptr), At))
+        else if (i > 0 && InCaller < 0 && InsideImage(GetModuleHandleW(nullptr), At))
             InCaller = i;
     }
+#if defined(__x86_64__)
     EXPECT_GE(InThunk, 0);
     EXPECT_EQ(InThunk + 1, InCaller) << "the walk did not get from the thunk to its caller";
+#else
+    EXPECT_EQ(-1, InThunk) << "the thunk left a frame";
+    EXPECT_EQ(1, InCaller) << "the walk did not get from the entry to the thunk's caller";
+#endif
+    if (InCaller > 0)
+    {
+        DWORD64 CallerBase = 0;
+        EXPECT_EQ(RtlLookupFunctionEntry(reinterpret_cast<DWORD64>(&CallThroughThunk), &CallerBase, nullptr),
+                  RtlLookupFunctionEntry(reinterpret_cast<DWORD64>(Probe.Trace[InCaller]), &CallerBase, nullptr))
+            << "the caller's frame is the function that called the thunk";
+    }
 
     FreeCallbackThunk(Thunk);
     EXPECT_EQ(nullptr, RtlLookupFunctionEntry(reinterpret_cast<DWORD64>(Thunk) + 20, &ImageBase, nullptr))

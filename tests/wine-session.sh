@@ -2,7 +2,10 @@
 # One Wine session for a whole test run: a project-local prefix, one Xvfb
 # display and one wineserver that stays up until the run ends.
 #   wine-session.sh probe         exit 0 when this host runs 32-bit programs
-#   wine-session.sh start <dir>   make the prefix, start Xvfb and wineserver
+#   wine-session.sh start <dir> [arm64 <root> <shared dir>...]
+#       make the prefix, start Xvfb and wineserver; with arm64, the session
+#       is one of ARM64 Wine in the arm64 root of arm64-root.sh, which sees
+#       the shared directories (the source and build trees) at their paths
 #       POINTIX_REAL_DISPLAY=:0 uses that display instead of an Xvfb of its own;
 #       POINTIX_KEEP_PREFIX=1 keeps a prefix made by an earlier start.
 #   wine-session.sh stop <dir>    stop exactly the wineserver and Xvfb started here
@@ -12,12 +15,14 @@
 # loader fails with "Exec format error", so every Wine call goes through the
 # 64-bit loader, and a 32-bit test program is reported as skipped (exit code
 # 77) instead of being run. POINTIX_FORCE_NO_32BIT=1 takes that path on any
-# host, to try it.
+# host, to try it. Where ARM64 Wine cannot run (see arm64-root.sh why-not),
+# every program of an arm64 session is reported as skipped the same way.
 set -u
 action=$1
 wine32_loader=/usr/lib/wine/wine
 wine64_loader=/usr/lib/wine/wine64
 skip_code=77
+arm64_root=$(dirname "$(realpath "$0")")/arm64-root.sh
 no32_reason="this host's kernel cannot run 32-bit programs, so the 32-bit module and the 32-bit installer cannot be run here"
 
 # Found by trying: the 32-bit loader either starts or the kernel refuses it.
@@ -45,11 +50,22 @@ session_env() {
     export DISPLAY="${POINTIX_DISPLAY:-}"
     # Test programs read it to skip, by name, what needs the 32-bit side.
     export POINTIX_WINE32="${POINTIX_WINE32:-1}"
-    if [ "$POINTIX_WINE32" = 1 ]; then
-        wine=wine
+    if [ -n "${POINTIX_ARM64_ROOT:-}" ]; then
+        # Debian's arm64 Wine, started inside its root.
+        local root=("$arm64_root" run "$POINTIX_ARM64_ROOT" "${POINTIX_ARM64_SHARED[@]}" --)
+        wine=("${root[@]}" /usr/lib/wine/wine64)
+        wineserver=("${root[@]}" /usr/lib/wine/wineserver)
+        export WINELOADER=/usr/lib/wine/wine64
+        # Wine's debugger hangs under qemu: a program that crashes ends at
+        # once instead, and its test fails.
+        WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winedbg.exe=d"
+    elif [ "$POINTIX_WINE32" = 1 ]; then
+        wine=(wine)
+        wineserver=(wineserver)
     else
         # Debian's wine wrapper always tries the 32-bit loader first.
-        wine=$wine64_loader
+        wine=("$wine64_loader")
+        wineserver=(wineserver)
         export WINELOADER=$wine64_loader
     fi
 }
@@ -90,6 +106,7 @@ pe_machine() {
     case "$machine" in
     014c) echo i386 ;;
     8664) echo amd64 ;;
+    aa64) echo arm64 ;;
     esac
 }
 
@@ -99,7 +116,20 @@ start)
     # Leftovers of a run that was cut short: its wineserver would keep the
     # prefix busy.
     [ -f "$state" ] && "$0" stop "$dir"
-    if runs_32bit; then
+    if [ "${1:-}" = arm64 ]; then
+        reason=$("$arm64_root" why-not "$2")
+        if [ -n "$reason" ]; then
+            printf 'POINTIX_ARM64_SKIP=%q\n' "$reason" >"$state"
+            echo "No ARM64 Wine: $reason; the ARM64 tests are skipped."
+            exit 0
+        fi
+        printf 'POINTIX_WINE32=0\nPOINTIX_ARM64_ROOT=%q\nPOINTIX_ARM64_SHARED=(' "$(realpath "$2")" >"$state"
+        shift 2
+        for shared in "$@"; do
+            printf '%q ' "$(realpath -m "$shared")" >>"$state"
+        done
+        echo ')' >>"$state"
+    elif runs_32bit; then
         echo "POINTIX_WINE32=1" >"$state"
     else
         echo "POINTIX_WINE32=0" >"$state"
@@ -114,22 +144,22 @@ start)
     # A fresh prefix for every test run: nothing registered by an earlier
     # run can leak into this one.
     [ -n "${POINTIX_KEEP_PREFIX:-}" ] || rm -rf "$WINEPREFIX"
-    "$wine" wineboot.exe -i </dev/null >"$dir/wineboot.log" 2>&1 || { echo "wineboot failed:" >&2; cat "$dir/wineboot.log" >&2; exit 1; }
-    wineserver -w </dev/null >/dev/null 2>&1
-    wineserver -p </dev/null >/dev/null 2>&1
+    "${wine[@]}" wineboot.exe -i </dev/null >"$dir/wineboot.log" 2>&1 || { echo "wineboot failed:" >&2; cat "$dir/wineboot.log" >&2; exit 1; }
+    "${wineserver[@]}" -w </dev/null >/dev/null 2>&1
+    "${wineserver[@]}" -p </dev/null >/dev/null 2>&1
     if [ -z "${POINTIX_REAL_DISPLAY:-}" ]; then
         # Xvfb runs no window manager. Wine then waits two seconds for one
         # whenever a managed window is hidden or destroyed; unmanaged
         # windows need no manager at all.
-        "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
+        "${wine[@]}" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
     fi
-    echo "Wine session on display $DISPLAY, prefix $WINEPREFIX"
+    echo "Wine session on display $DISPLAY, prefix $WINEPREFIX${POINTIX_ARM64_ROOT:+, ARM64 Wine in $POINTIX_ARM64_ROOT}"
     ;;
 stop)
     session_env
-    if [ -d "$WINEPREFIX" ]; then
-        wineserver -k 2>/dev/null
-        wineserver -w 2>/dev/null
+    if [ -d "$WINEPREFIX" ] && [ -z "${POINTIX_ARM64_SKIP:-}" ]; then
+        "${wineserver[@]}" -k 2>/dev/null
+        "${wineserver[@]}" -w 2>/dev/null
     fi
     if [ -n "${POINTIX_XVFB_PID:-}" ]; then
         kill "$POINTIX_XVFB_PID" 2>/dev/null
@@ -139,6 +169,10 @@ stop)
     ;;
 run)
     session_env
+    if [ -n "${POINTIX_ARM64_SKIP:-}" ]; then
+        echo "Skipped $(basename "$1"): ARM64 Wine cannot run here: $POINTIX_ARM64_SKIP."
+        exit $skip_code
+    fi
     [ -n "$DISPLAY" ] || { echo "no Wine session: run '$0 start $dir' first" >&2; exit 1; }
     if [ "$POINTIX_WINE32" = 0 ] && [ "$(pe_machine "$1")" = i386 ]; then
         echo "Skipped $(basename "$1"): $no32_reason."
@@ -148,14 +182,14 @@ run)
     # they inherit the output handles. Output goes to a file first, so no
     # helper that lives on holds the caller's pipes open.
     out=$(mktemp "$dir/run.XXXXXX")
-    "$wine" "$@" </dev/null >"$out" 2>&1
+    "${wine[@]}" "$@" </dev/null >"$out" 2>&1
     rc=$?
     cat "$out"
     rm -f "$out"
     exit $rc
     ;;
 *)
-    echo "usage: $0 probe | start|stop|run <dir> ..." >&2
+    echo "usage: $0 probe | start <dir> [arm64 <root> <shared dir>...] | stop|run <dir> ..." >&2
     exit 2
     ;;
 esac
