@@ -70,29 +70,22 @@ session_env() {
     fi
 }
 
-free_display() {
-    local n
-    for n in $(seq 90 190); do
-        if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
-            echo "$n"
-            return 0
-        fi
-    done
-    return 1
-}
-
+# Xvfb takes the first free display itself and says which (-displayfd):
+# two sessions started at the same time cannot pick the same one.
 start_xvfb() {
     local n xvfb_pid
-    n=$(free_display) || { echo "no free X display" >&2; return 1; }
+    rm -f "$dir/display"
     # Background processes get no handle of ours: CTest waits until every
     # holder of the test's output has closed it.
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp </dev/null >"$dir/xvfb.log" 2>&1 &
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$dir/display" </dev/null >"$dir/xvfb.log" 2>&1 &
     xvfb_pid=$!
     for _ in $(seq 1 100); do
-        [ -e "/tmp/.X11-unix/X$n" ] && break
+        n=$(tr -dc 0-9 <"$dir/display")
+        [ -n "$n" ] && [ -e "/tmp/.X11-unix/X$n" ] && break
         kill -0 "$xvfb_pid" 2>/dev/null || { echo "Xvfb did not start:" >&2; cat "$dir/xvfb.log" >&2; return 1; }
         sleep 0.1
     done
+    [ -n "$n" ] || { echo "Xvfb named no display" >&2; return 1; }
     printf 'POINTIX_DISPLAY=:%s\nPOINTIX_XVFB_PID=%s\n' "$n" "$xvfb_pid" >>"$state"
 }
 
