@@ -227,24 +227,26 @@ const DWORD UpDown = Child | UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_AUTOBUDDY | 
 const DWORD Label = Child | WS_GROUP;
 const DWORD Track = Child | WS_TABSTOP | TBS_AUTOTICKS;
 
+// Widened (and the description heightened) so that every text fits with
+// room for the fonts of Windows; every other control as it always was.
 const TControl Controls[] = {
     {-1, L"BUTTON", "Doppelklickabweichung", Child | BS_GROUPBOX, 0, 10, 10, 230, 60},
-    {-1, L"STATIC", "Geben Sie die Abweichung der Maus zur Erkennung eines Doppelklicks in Pixel ein.", Label, 0, 20, 25, 210, 16},
-    {-1, L"STATIC", "&Vertikal:", Label, 0, 20, 52, 26, 14},
+    {-1, L"STATIC", "Geben Sie die Abweichung der Maus zur Erkennung eines Doppelklicks in Pixel ein.", Label, 0, 20, 25, 210, 24},
+    {-1, L"STATIC", "&Vertikal:", Label, 0, 20, 52, 34, 14},
     {IDC_VERT_EDIT, L"EDIT", "", NumberEdit, 0, 55, 50, 40, 14},
     {IDC_VERT_UPDOWN, L"msctls_updown32", "", UpDown, 0, 84, 50, 11, 14},
-    {-1, L"STATIC", "&Horizontal:", Label, 0, 115, 52, 34, 14},
+    {-1, L"STATIC", "&Horizontal:", Label, 0, 115, 52, 40, 14},
     {IDC_HORZ_EDIT, L"EDIT", "", NumberEdit, 0, 155, 50, 40, 14},
     {IDC_HORZ_UPDOWN, L"msctls_updown32", "", UpDown, 0, 184, 50, 11, 14},
     {IDC_ACCEL_GROUP, L"BUTTON", "Beschleunigung", Child | BS_GROUPBOX, 0, 10, 80, 230, 110},
-    {IDC_THRESHOLD1_LABEL, L"STATIC", "Empfindlichkeit für &doppelte Beschleunigung:", Label, 0, 20, 95, 142, 8},
+    {IDC_THRESHOLD1_LABEL, L"STATIC", "Empfindlichkeit für &doppelte Beschleunigung:", Label, 0, 20, 95, 210, 8},
     {IDC_THRESHOLD1_FAST, L"STATIC", "Schnell", Label, 0, 20, 115, 30, 8},
-    {IDC_THRESHOLD1_SLOW, L"STATIC", "Langsam", Label, 0, 200, 115, 30, 8},
+    {IDC_THRESHOLD1_SLOW, L"STATIC", "Langsam", Label, 0, 200, 115, 34, 8},
     {IDC_THRESHOLD1_TRACK, L"msctls_trackbar32", "", Track, 0, 55, 110, 135, 20},
-    {IDC_QUAD_CHECK, L"BUTTON", "Vierfache &Geschwindigkeit aktivieren", Child | WS_TABSTOP | BS_AUTOCHECKBOX, 0, 20, 140, 133, 8},
-    {IDC_THRESHOLD2_LABEL, L"STATIC", "Empfindlichkeit für &vierfache Beschleunigung:", Label, 0, 20, 155, 144, 8},
+    {IDC_QUAD_CHECK, L"BUTTON", "Vierfache &Geschwindigkeit aktivieren", Child | WS_TABSTOP | BS_AUTOCHECKBOX, 0, 20, 140, 150, 8},
+    {IDC_THRESHOLD2_LABEL, L"STATIC", "Empfindlichkeit für &vierfache Beschleunigung:", Label, 0, 20, 155, 210, 8},
     {IDC_THRESHOLD2_FAST, L"STATIC", "Schnell", Label, 0, 20, 170, 30, 8},
-    {IDC_THRESHOLD2_SLOW, L"STATIC", "Langsam", Label, 0, 200, 165, 30, 8},
+    {IDC_THRESHOLD2_SLOW, L"STATIC", "Langsam", Label, 0, 200, 165, 34, 8},
     {IDC_THRESHOLD2_TRACK, L"msctls_trackbar32", "", Track, 0, 55, 165, 135, 20},
     {IDC_LINK_LABEL, L"STATIC", nullptr, Label | SS_NOTIFY, 0, 10, 200, 84, 8},
     {IDC_VERSION_LABEL, L"STATIC", "Version 1.0", Label, WS_EX_RIGHT, 180, 200, 60, 8},
