@@ -64,6 +64,53 @@ const char* Without32BitWine()
     return nullptr;
 }
 
+namespace
+{
+// Writes one import address slot, which the loader may have left read-only.
+void WriteSlot(void** Slot, void* Value)
+{
+    DWORD Old = 0;
+    VirtualProtect(Slot, sizeof(void*), PAGE_READWRITE, &Old);
+    *Slot = Value;
+    VirtualProtect(Slot, sizeof(void*), Old, &Old);
+}
+}
+
+TImportPatch::TImportPatch(HMODULE Module, const char* Dll, const char* Function, void* Replacement)
+    : FSlot(nullptr), FOriginal(nullptr)
+{
+    BYTE* Base = reinterpret_cast<BYTE*>(Module);
+    const IMAGE_NT_HEADERS* Headers = reinterpret_cast<IMAGE_NT_HEADERS*>(Base + reinterpret_cast<IMAGE_DOS_HEADER*>(Base)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& Imports = Headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto* Descriptor = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(Base + Imports.VirtualAddress); Imports.Size && Descriptor->Name;
+         ++Descriptor)
+    {
+        if (lstrcmpiA(reinterpret_cast<char*>(Base + Descriptor->Name), Dll) != 0)
+            continue;
+        auto* Names = reinterpret_cast<IMAGE_THUNK_DATA*>(Base + Descriptor->OriginalFirstThunk);
+        auto* Slots = reinterpret_cast<void**>(Base + Descriptor->FirstThunk);
+        for (; Names->u1.AddressOfData; ++Names, ++Slots)
+        {
+            if (IMAGE_SNAP_BY_ORDINAL(Names->u1.Ordinal))
+                continue;
+            auto* Named = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(Base + Names->u1.AddressOfData);
+            if (lstrcmpA(reinterpret_cast<char*>(Named->Name), Function) == 0)
+            {
+                FSlot = Slots;
+                FOriginal = *Slots;
+                WriteSlot(FSlot, Replacement);
+                return;
+            }
+        }
+    }
+}
+
+TImportPatch::~TImportPatch()
+{
+    if (FSlot)
+        WriteSlot(FSlot, FOriginal);
+}
+
 ULONG RefCount(IUnknown* Unknown)
 {
     Unknown->AddRef();

@@ -49,6 +49,23 @@ bool KeyExists(HKEY Root, const std::wstring& Path, REGSAM View = 0);
 // whether this host runs 32-bit programs at all.
 const char* Without32BitWine();
 
+// Replaces, for its lifetime, a module's import of one function by another:
+// a test double where a system call cannot be made to fail for real.
+class TImportPatch
+{
+public:
+    TImportPatch(HMODULE Module, const char* Dll, const char* Function, void* Replacement);
+    ~TImportPatch();
+    TImportPatch(const TImportPatch&) = delete;
+    TImportPatch& operator=(const TImportPatch&) = delete;
+    // What the module imported; null when it imports no such function.
+    void* Original() const { return FOriginal; }
+
+private:
+    void** FSlot;
+    void* FOriginal;
+};
+
 // Runs a program of the test's folder with arguments and returns its exit
 // code, or -1 when it could not be started.
 DWORD RunProgram(const std::wstring& CommandLine, DWORD TimeoutMs = 60000);

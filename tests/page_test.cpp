@@ -292,6 +292,108 @@ TEST_F(PageTest, SecondApplyWithoutChangesWritesNothing)
 }
 
 // ----------------------------------------------------------------------
+// A write the system does not take is named, and stays changed
+
+namespace
+{
+// In place of the module's SystemParametersInfoW: a persisted write of the
+// refused action fails and changes nothing; every other call reaches the
+// system. Wine takes all of these writes, so none fails for real.
+UINT RefusedAction;
+decltype(&SystemParametersInfoW) SystemCall;
+
+BOOL WINAPI RefusingSystemParametersInfo(UINT Action, UINT uiParam, PVOID pvParam, UINT fWinIni)
+{
+    if (Action == RefusedAction && (fWinIni & SPIF_UPDATEINIFILE))
+        return FALSE;
+    return SystemCall(Action, uiParam, pvParam, fWinIni);
+}
+
+struct TRefusedWrite
+{
+    const char* Name;
+    UINT Action;
+    const char* Label;  // as the message names the setting
+    void (*Changes)(TSheet&);  // the refused one, and one the system takes
+    int Button;                // that applies them
+    TMouseSettings AfterRefusal, AfterRetry;  // stored
+    bool ThenCancel;
+};
+
+void NewHeightAndWidth(TSheet& Sheet)
+{
+    Sheet.SetText(IDC_VERT_EDIT, L"17");
+    Sheet.SetText(IDC_HORZ_EDIT, L"9");
+}
+
+void NewHeightAndThreshold(TSheet& Sheet)
+{
+    Sheet.SetText(IDC_VERT_EDIT, L"12");
+    Sheet.PressKey(IDC_THRESHOLD1_TRACK, VK_RIGHT);
+}
+
+const TRefusedWrite RefusedWrites[] = {
+    {"Height", SPI_SETDOUBLECLKHEIGHT, "Vertikal", NewHeightAndWidth, PSBTN_APPLYNOW, With(Baseline, 4, 9),
+     With(Baseline, 17, 9), false},
+    {"Width", SPI_SETDOUBLECLKWIDTH, "Horizontal", NewHeightAndWidth, PSBTN_OK, With(Baseline, 17, 4),
+     With(Baseline, 17, 9), false},
+    {"Acceleration", SPI_SETMOUSE, "Beschleunigung", NewHeightAndThreshold, PSBTN_APPLYNOW, With(Baseline, 12, 4),
+     With(With(Baseline, 12, 4), {7, 10, 1}), false},
+    {"AccelerationThenCancel", SPI_SETMOUSE, "Beschleunigung", NewHeightAndThreshold, PSBTN_OK, With(Baseline, 12, 4),
+     With(Baseline, 12, 4), true},
+};
+
+void PrintTo(const TRefusedWrite& Case, std::ostream* Out)
+{
+    *Out << Case.Name;
+}
+
+class RefusedWriteTest : public PageTest, public testing::WithParamInterface<TRefusedWrite>
+{
+};
+}
+
+// The user is told which setting was not taken, the sheet stays open (also
+// after OK) and changed, what could be written was; Apply then writes the
+// rest, and Cancel puts back what the page found.
+TEST_P(RefusedWriteTest, IsNamedAndStaysChanged)
+{
+    const TRefusedWrite& Case = GetParam();
+    TSheet Sheet;
+    Case.Changes(Sheet);
+    {
+        TImportPatch Patch(Pointix().Module, "USER32.dll", "SystemParametersInfoW",
+                           reinterpret_cast<void*>(&RefusingSystemParametersInfo));
+        ASSERT_NE(nullptr, Patch.Original()) << "the module imports SystemParametersInfoW";
+        SystemCall = reinterpret_cast<decltype(SystemCall)>(Patch.Original());
+        RefusedAction = Case.Action;
+        const TSeenBox Box = CatchMessageBox([&] { Sheet.PressButton(Case.Button); });
+        ASSERT_TRUE(Box.Found) << "no message";
+        EXPECT_TRUE(IsWindow(Sheet.Window())) << "the sheet stays open";
+        EXPECT_EQ(L"Eigenschaften von Maus", Box.Caption);
+        EXPECT_EQ(Widen("Diese Einstellungen konnten nicht geändert werden:\r\n\r\n") + Widen(Case.Label), Box.Text);
+        EXPECT_EQ(Sheet.Window(), Box.Owner);
+        EXPECT_TRUE(Sheet.ApplyEnabled()) << "the page stays changed";
+        EXPECT_EQ(Case.AfterRefusal, StoredSettings()) << "what could be written was";
+    }
+    if (Case.ThenCancel)
+    {
+        Sheet.PressButton(PSBTN_CANCEL);
+        EXPECT_EQ(Baseline.Mouse, LiveSettings().Mouse) << "the live change is taken back";
+    }
+    else
+    {
+        const TSeenBox Box = CatchMessageBox([&] { Sheet.PressButton(PSBTN_APPLYNOW); });
+        EXPECT_FALSE(Box.Found) << Box.Text.c_str();
+        EXPECT_FALSE(Sheet.ApplyEnabled());
+    }
+    EXPECT_EQ(Case.AfterRetry, StoredSettings());
+}
+
+INSTANTIATE_TEST_SUITE_P(Writes, RefusedWriteTest, testing::ValuesIn(RefusedWrites),
+    [](const testing::TestParamInfo<TRefusedWrite>& Info) { return std::string(Info.param.Name); });
+
+// ----------------------------------------------------------------------
 // A field may not stay empty
 
 TEST_F(PageTest, CuttingTheWholeFieldPutsTheTextBackAndMarksItChanged)

@@ -2,7 +2,8 @@
 // Double-click tolerances are only recorded and written at apply; the
 // acceleration settings are written live without touching the user profile;
 // apply commits with profile update, cancel writes back the values found
-// when the page was opened.
+// when the page was opened. A setting the system does not take at apply is
+// named to the user and stays changed.
 #include "PropSheetExt.h"
 
 namespace
@@ -17,6 +18,26 @@ int QuadCheckAcceleration(HWND hDlg)
 int TrackPosition(HWND hDlg, int Id)
 {
     return static_cast<int>(SendDlgItemMessageW(hDlg, Id, TBM_GETPOS, 0, 0));
+}
+
+// Written means the system reads the value back afterwards, as on the page
+// "Zeigen und Ziehen".
+bool WriteDoubleClick(UINT Action, int Metric, UINT Value)
+{
+    return SystemParametersInfoW(Action, Value, nullptr, Persisted) && GetSystemMetrics(Metric) == static_cast<int>(Value);
+}
+
+bool WriteMouse(int* Mouse)
+{
+    int Read[3] = {0, 0, 0};
+    return SystemParametersInfoW(SPI_SETMOUSE, 0, Mouse, Persisted) && SystemParametersInfoW(SPI_GETMOUSE, 0, Read, 0) &&
+           Read[0] == Mouse[0] && Read[1] == Mouse[1] && Read[2] == Mouse[2];
+}
+
+// A numeric field is named by its label, the control before it.
+HWND LabelOf(HWND hDlg, int EditId)
+{
+    return GetWindow(GetDlgItem(hDlg, EditId), GW_HWNDPREV);
 }
 }
 
@@ -103,14 +124,25 @@ BOOL TPropSheetExt::SetMouseParams(const int* Acceleration, const int* Threshold
     return SystemParametersInfoW(SPI_SETMOUSE, 0, Mouse, Persist ? Persisted : 0);
 }
 
-void TPropSheetExt::ApplyChanges(HWND hDlg)
+// What was written is no longer changed; what the system did not take stays
+// changed, for the next Apply or for Cancel.
+bool TPropSheetExt::ApplyChanges(HWND hDlg)
 {
-    if (FChanged == 0)
-        return;
-    if (FChanged & CHANGED_VERT)
-        SystemParametersInfoW(SPI_SETDOUBLECLKHEIGHT, GetDlgItemInt(hDlg, IDC_VERT_EDIT, nullptr, FALSE), nullptr, Persisted);
-    if (FChanged & CHANGED_HORZ)
-        SystemParametersInfoW(SPI_SETDOUBLECLKWIDTH, GetDlgItemInt(hDlg, IDC_HORZ_EDIT, nullptr, FALSE), nullptr, Persisted);
+    HWND Failed[3];
+    int Count = 0;
+    DWORD Unwritten = 0;
+    if ((FChanged & CHANGED_VERT) &&
+        !WriteDoubleClick(SPI_SETDOUBLECLKHEIGHT, SM_CYDOUBLECLK, GetDlgItemInt(hDlg, IDC_VERT_EDIT, nullptr, FALSE)))
+    {
+        Unwritten |= CHANGED_VERT;
+        Failed[Count++] = LabelOf(hDlg, IDC_VERT_EDIT);
+    }
+    if ((FChanged & CHANGED_HORZ) &&
+        !WriteDoubleClick(SPI_SETDOUBLECLKWIDTH, SM_CXDOUBLECLK, GetDlgItemInt(hDlg, IDC_HORZ_EDIT, nullptr, FALSE)))
+    {
+        Unwritten |= CHANGED_HORZ;
+        Failed[Count++] = LabelOf(hDlg, IDC_HORZ_EDIT);
+    }
     if (FChanged & CHANGED_MOUSE)
     {
         int Mouse[3] = {0, 0, 0};
@@ -122,10 +154,15 @@ void TPropSheetExt::ApplyChanges(HWND hDlg)
             Mouse[2] = QuadCheckAcceleration(hDlg);
             Mouse[0] = TrackPosition(hDlg, IDC_THRESHOLD1_TRACK);
             Mouse[1] = TrackPosition(hDlg, IDC_THRESHOLD2_TRACK);
-            SystemParametersInfoW(SPI_SETMOUSE, 0, Mouse, Persisted);
+            if (!WriteMouse(Mouse))
+            {
+                Unwritten |= CHANGED_MOUSE;
+                Failed[Count++] = GetDlgItem(hDlg, IDC_ACCEL_GROUP);
+            }
         }
     }
-    FChanged = 0;
+    FChanged = Unwritten;
+    return !RefuseApply(hDlg, Failed, Count);
 }
 
 // Writes back, without profile update, what the page found when it opened.

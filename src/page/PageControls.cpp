@@ -2,12 +2,16 @@
 #include "PageControls.h"
 #include "../server/Module.h"
 #include "../util/Util.h"
+#include "../../res/resource.h"
 
 #include <stddef.h>
 
 namespace
 {
 const WCHAR HelpLibraryName[] = L"hhctrl.ocx";
+
+// Room for the message that names every setting that could not be written.
+const int MessageCapacity = 600;
 
 // The page record as far as hActCtx.
 const UINT PageRecordSize = offsetof(PROPSHEETPAGEW, hActCtx) + sizeof(HANDLE);
@@ -144,4 +148,31 @@ int ShowSheetMessage(HWND hPage, const WCHAR* Text, UINT Type)
 void MarkPageChanged(HWND hPage)
 {
     SendMessageW(GetParent(hPage), PSM_CHANGED, reinterpret_cast<WPARAM>(hPage), 0);
+}
+
+bool RefuseApply(HWND hPage, const HWND* FailedLabels, int Count)
+{
+    if (Count == 0)
+        return false;
+    THeapBuffer<WCHAR> Message(MessageCapacity * sizeof(WCHAR));
+    if (Message)
+    {
+        WCHAR* Text = Message.Get();
+        int Length = LoadStringW(HInstance, IDS_WRITE_ERROR, Text, MessageCapacity);
+        for (int i = 0; i < Count && Length + 3 < MessageCapacity; ++i)
+        {
+            Text[Length++] = L'\r';
+            Text[Length++] = L'\n';
+            WCHAR* Name = Text + Length;
+            const int NameLength = GetWindowTextW(FailedLabels[i], Name, MessageCapacity - Length);
+            for (int j = 0; j < NameLength; ++j)
+                if (Name[j] != L'&' && !(Name[j] == L':' && j == NameLength - 1))
+                    Text[Length++] = Name[j];
+        }
+        Text[Length] = 0;
+        ShowSheetMessage(hPage, Text, MB_ICONERROR);
+    }
+    MarkPageChanged(hPage);
+    SetWindowLongPtrW(hPage, DWLP_MSGRESULT, PSNRET_INVALID);
+    return true;
 }

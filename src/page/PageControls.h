@@ -94,5 +94,11 @@ WNDPROC SubclassEdit(HWND hEdit, void* Thunk);
 int ShowSheetMessage(HWND hPage, const WCHAR* Text, UINT Type);
 // Tells the sheet the page has changes, which enables Apply.
 void MarkPageChanged(HWND hPage);
+// Ends an apply of the page's PSN_APPLY in which Count writes failed: one
+// message under the sheet's caption names each of their settings by the
+// text of its label (without mnemonic and closing colon), the page stays
+// changed so that Apply can try again, and the sheet stays open on it
+// (PSNRET_INVALID). With Count 0 it does nothing and returns false.
+bool RefuseApply(HWND hPage, const HWND* FailedLabels, int Count);
 
 #endif

@@ -49,9 +49,6 @@ const TSettingDescription Settings[PointerSettingCount] = {
 // only while window tracking is on.
 const int TrackingDependents[] = {psTrackingZOrder, psTrackingDelay};
 
-// Room for the message that names every setting that could not be written.
-const int MessageCapacity = 600;
-
 bool IsCheckBox(const TSettingDescription& Setting)
 {
     return Setting.Field.UpDownId == 0;
@@ -179,10 +176,7 @@ INT_PTR TPointerPage::PageDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lP
         // A setting that could not be written keeps the sheet open on this
         // page, with Apply still enabled.
         if (reinterpret_cast<NMHDR*>(lParam)->code == static_cast<UINT>(PSN_APPLY) && !ApplyChanges(hDlg))
-        {
-            SetWindowLongPtrW(hDlg, DWLP_MSGRESULT, PSNRET_INVALID);
             return TRUE;
-        }
         break;
     }
     return 0;
@@ -316,7 +310,8 @@ void TPointerPage::EnableTrackingControls(HWND hDlg)
 // written stays different, so Apply can try it again.
 bool TPointerPage::ApplyChanges(HWND hDlg)
 {
-    DWORD Failed = 0;
+    HWND Failed[PointerSettingCount];
+    int Count = 0;
     for (int i = 0; i < PointerSettingCount; ++i)
     {
         const int Value = ControlValue(hDlg, i);
@@ -325,36 +320,7 @@ bool TPointerPage::ApplyChanges(HWND hDlg)
         if (WriteSetting(Settings[i], Value))
             FSaved[i] = Value;
         else
-            Failed |= 1u << i;
+            Failed[Count++] = GetDlgItem(hDlg, Settings[i].LabelId);
     }
-    if (Failed == 0)
-        return true;
-    ReportWriteErrors(hDlg, Failed);
-    MarkPageChanged(hDlg);
-    return false;
-}
-
-// One message box that names, one per line, every setting in Failed, by
-// the text of its label or check box as the page shows it.
-void TPointerPage::ReportWriteErrors(HWND hDlg, DWORD Failed)
-{
-    THeapBuffer<WCHAR> Message(MessageCapacity * sizeof(WCHAR));
-    if (!Message)
-        return;
-    WCHAR* Text = Message.Get();
-    int Length = LoadStringW(HInstance, IDS_WRITE_ERROR, Text, MessageCapacity);
-    for (int i = 0; i < PointerSettingCount; ++i)
-    {
-        if (!(Failed & (1u << i)) || Length + 3 >= MessageCapacity)
-            continue;
-        Text[Length++] = L'\r';
-        Text[Length++] = L'\n';
-        WCHAR* Name = Text + Length;
-        const int NameLength = GetDlgItemTextW(hDlg, Settings[i].LabelId, Name, MessageCapacity - Length);
-        for (int j = 0; j < NameLength; ++j)
-            if (Name[j] != L'&' && !(Name[j] == L':' && j == NameLength - 1))
-                Text[Length++] = Name[j];
-    }
-    Text[Length] = 0;
-    ShowSheetMessage(hDlg, Text, MB_ICONERROR);
+    return !RefuseApply(hDlg, Failed, Count);
 }

@@ -53,7 +53,6 @@ private:
     void OnHelp(HWND hDlg, int CtrlId);
     // False when a setting could not be written; the user was told which.
     bool ApplyChanges(HWND hDlg);
-    void ReportWriteErrors(HWND hDlg, DWORD Failed);
     void SetDefaults(HWND hDlg);
     void ShowControl(HWND hDlg, int Setting, int Value);
     int ControlValue(HWND hDlg, int Setting);

@@ -120,8 +120,8 @@ HRESULT STDMETHODCALLTYPE TPropSheetExt::AddPages(LPFNADDPROPSHEETPAGE pfnAddPag
     return S_OK;
 }
 
-// Never stores a message result: every notification, PSN_APPLY included, is
-// answered with 0.
+// Stores a message result only for an apply that could not write a
+// setting; every other notification is answered with 0.
 INT_PTR TPropSheetExt::PageDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
     switch (uMsg)
@@ -134,7 +134,8 @@ INT_PTR TPropSheetExt::PageDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM l
         OnDestroy(hDlg);
         break;
     case WM_NOTIFY:
-        OnNotify(hDlg, reinterpret_cast<NMHDR*>(lParam)->code);
+        if (OnNotify(hDlg, reinterpret_cast<NMHDR*>(lParam)->code))
+            return TRUE;
         break;
     case WM_HELP:
     {
@@ -213,10 +214,11 @@ void TPropSheetExt::OnDestroy(HWND hDlg)
     InterlockedDecrement(&FRefCount);
 }
 
-void TPropSheetExt::OnNotify(HWND hDlg, UINT Code)
+bool TPropSheetExt::OnNotify(HWND hDlg, UINT Code)
 {
     if (Code == static_cast<UINT>(PSN_RESET))
         RevertChanges();
     else if (Code == static_cast<UINT>(PSN_APPLY))
-        ApplyChanges(hDlg);
+        return !ApplyChanges(hDlg);
+    return false;
 }

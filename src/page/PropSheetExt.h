@@ -46,7 +46,8 @@ private:
     void OnInitDialog(HWND hDlg);
     void SubclassEdits(HWND hDlg);
     void OnDestroy(HWND hDlg);
-    void OnNotify(HWND hDlg, UINT Code);
+    // True when the notification's result is set (an apply refused).
+    bool OnNotify(HWND hDlg, UINT Code);
 
     // Setting changes, live preview, apply and cancel
     void OnCommand(HWND hDlg, UINT Code, HWND hCtl, UINT Id);
@@ -55,7 +56,8 @@ private:
     void OnQuadCheckClick(HWND hDlg);
     void PreviewMouse(HWND hDlg, const int* Acceleration, const int* Threshold1, const int* Threshold2);
     BOOL SetMouseParams(const int* Acceleration, const int* Threshold1, const int* Threshold2, bool Persist);
-    void ApplyChanges(HWND hDlg);
+    // False when a setting could not be written; the user was told which.
+    bool ApplyChanges(HWND hDlg);
     void RevertChanges();
 
     // Help, link and version labels
