@@ -59,9 +59,13 @@ bool KeyExists(HKEY Root, const std::wstring& Path, REGSAM View)
 const char* Without32BitWine()
 {
     const char* Wine32 = getenv("POINTIX_WINE32");
-    if (Wine32 && std::string(Wine32) == "0")
-        return "needs 32-bit Wine: this host's kernel cannot run 32-bit programs";
-    return nullptr;
+    if (!Wine32 || std::string(Wine32) != "0")
+        return nullptr;
+    // The session says why; the kernel is the usual reason.
+    static std::string Reason;
+    const char* Why = getenv("POINTIX_NO32_WHY");
+    Reason = std::string("needs 32-bit Wine: ") + (Why && *Why ? Why : "this host's kernel cannot run 32-bit programs");
+    return Reason.c_str();
 }
 
 namespace

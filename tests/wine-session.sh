@@ -23,7 +23,6 @@ wine32_loader=/usr/lib/wine/wine
 wine64_loader=/usr/lib/wine/wine64
 skip_code=77
 arm64_root=$(dirname "$(realpath "$0")")/arm64-root.sh
-no32_reason="this host's kernel cannot run 32-bit programs, so the 32-bit module and the 32-bit installer cannot be run here"
 
 # Found by trying: the 32-bit loader either starts or the kernel refuses it.
 runs_32bit() {
@@ -31,9 +30,21 @@ runs_32bit() {
     "$wine32_loader" --version </dev/null >/dev/null 2>&1
 }
 
+# Why the 32-bit side cannot run: a kernel that refuses the 32-bit loader,
+# or no 32-bit Wine at all (its packages could not be installed).
+no32_why() {
+    if [ -n "${POINTIX_FORCE_NO_32BIT:-}" ] || [ -e "$wine32_loader" ]; then
+        echo "this host's kernel cannot run 32-bit programs"
+    else
+        echo "32-bit Wine (wine32:i386) is not installed on this host"
+    fi
+}
+no32_reason="$(no32_why), so the 32-bit module and the 32-bit installer cannot be run here"
+
+# Says why when the answer is no.
 if [ "$action" = probe ]; then
-    runs_32bit
-    exit
+    runs_32bit || { no32_why; exit 1; }
+    exit 0
 fi
 
 dir=$(realpath -m "$2")
@@ -48,8 +59,10 @@ session_env() {
     # shellcheck disable=SC1090
     [ -f "$state" ] && . "$state"
     export DISPLAY="${POINTIX_DISPLAY:-}"
-    # Test programs read it to skip, by name, what needs the 32-bit side.
+    # Test programs read them to skip, by name, what needs the 32-bit side,
+    # and to say why.
     export POINTIX_WINE32="${POINTIX_WINE32:-1}"
+    export POINTIX_NO32_WHY="${POINTIX_NO32_WHY:-}"
     if [ -n "${POINTIX_ARM64_ROOT:-}" ]; then
         # Debian's arm64 Wine, started inside its root.
         local root=("$arm64_root" run "$POINTIX_ARM64_ROOT" "${POINTIX_ARM64_SHARED[@]}" --)
@@ -125,7 +138,7 @@ start)
     elif runs_32bit; then
         echo "POINTIX_WINE32=1" >"$state"
     else
-        echo "POINTIX_WINE32=0" >"$state"
+        printf 'POINTIX_WINE32=0\nPOINTIX_NO32_WHY=%q\n' "$(no32_why)" >"$state"
         echo "No 32-bit Wine: $no32_reason; 64-bit programs run through $wine64_loader."
     fi
     if [ -n "${POINTIX_REAL_DISPLAY:-}" ]; then
