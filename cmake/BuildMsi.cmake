@@ -2,10 +2,13 @@
 # module and version: every code is derived from them, and the clock that
 # wixl and msibuild stamp the package with stands at the source date.
 #   cmake -DARCH=x86|x64|arm64 -DDLL=<module> -DMSI=<out> -DVERSION=<a.b.c.d>
-#         -DCLSID=<class id> -DTEMPLATE=<wxs.in> -DSTAGE=<dir> -DWIXL=...
-#         -DMSIBUILD=... -DFAKETIME=... -DSIGN=<sign.sh> -P BuildMsi.cmake
+#         -DPUBLISHER=<name> -DSUMMARY=<text> -DTEMPLATE=<wxs.in> -DSTAGE=<dir>
+#         -DWIXL=... -DMSIBUILD=... -DFAKETIME=... -DSIGN=<sign.sh> -P BuildMsi.cmake
 # with SOURCE_DATE_EPOCH in the environment.
 include(${CMAKE_CURRENT_LIST_DIR}/Architectures.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/Identity.cmake)
+set(CLSID ${POINTIX_CLSID})
+set(CLASS_NAME ${POINTIX_CLASS_NAME})
 pointix_architecture(${ARCH})
 set(PLATFORM_TEXT ${POINTIX_PLATFORM_TEXT})
 set(PROGRAM_FILES ${POINTIX_MSI_FOLDER})
@@ -34,7 +37,7 @@ file(SHA256 "${DLL}" DLL_HASH)
 file(SHA256 "${TEMPLATE}" TEMPLATE_HASH)
 string(UUID UPGRADE_CODE NAMESPACE ${CLSID} NAME "Pointix ${ARCH} upgrade" TYPE SHA1 UPPER)
 string(UUID COMPONENT_GUID NAMESPACE ${CLSID} NAME "Pointix ${ARCH} module" TYPE SHA1 UPPER)
-string(UUID PRODUCT_CODE NAMESPACE ${CLSID} NAME "Pointix ${ARCH} product ${VERSION}" TYPE SHA1 UPPER)
+pointix_product_code(PRODUCT_CODE ${ARCH} ${VERSION})
 string(UUID PACKAGE_CODE NAMESPACE ${CLSID} NAME "Pointix ${ARCH} package ${VERSION} ${DLL_HASH} ${TEMPLATE_HASH}" TYPE SHA1 UPPER)
 
 file(REMOVE_RECURSE "${STAGE}")
@@ -50,7 +53,7 @@ file(REMOVE "${MSI}")
 execute_process(COMMAND ${FROZEN} ${WIXL} -a ${WIXL_ARCH} -o "${MSI}" Pointix.wxs
     WORKING_DIRECTORY "${STAGE}" COMMAND_ERROR_IS_FATAL ANY)
 # wixl makes up a random package code; the summary gets the derived one.
-execute_process(COMMAND ${FROZEN} ${MSIBUILD} "${MSI}" -s "Erweiterung für Mauserdialog (${PLATFORM_TEXT})" "Pointix-Projekt"
+execute_process(COMMAND ${FROZEN} ${MSIBUILD} "${MSI}" -s "Erweiterung für Mauserdialog (${PLATFORM_TEXT})" "${PUBLISHER}"
         "${TEMPLATE_PLATFORM};1031" "{${PACKAGE_CODE}}"
     COMMAND_ERROR_IS_FATAL ANY)
 execute_process(COMMAND "${SIGN}" "${MSI}" COMMAND_ERROR_IS_FATAL ANY)

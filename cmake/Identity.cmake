@@ -2,6 +2,9 @@
 # gets it as a GUID initializer and as text, the registration, the MSI
 # packages and the tests as text.
 set(POINTIX_CLSID "1FC54B62-C2F7-44B4-B096-473CAAA6D328")
+# Its name: the class key's default value, the approved value's text and
+# the manifest's description.
+set(POINTIX_CLASS_NAME "Mouse Shell Extension")
 
 string(SUBSTRING "${POINTIX_CLSID}" 0 8 _data1)
 string(SUBSTRING "${POINTIX_CLSID}" 9 4 _data2)
@@ -19,3 +22,11 @@ foreach(_at RANGE 0 10 2)
 endforeach()
 list(JOIN _bytes ", " _bytes)
 set(POINTIX_CLSID_INIT "{0x${_data1}, 0x${_data2}, 0x${_data3}, {${_bytes}}}")
+
+# The product code of the package for one architecture and version: a
+# name-based UUID under the class identifier, new with each version. The
+# package and its winget manifest both take it from here.
+function(pointix_product_code Out Arch Version)
+    string(UUID Code NAMESPACE ${POINTIX_CLSID} NAME "Pointix ${Arch} product ${Version}" TYPE SHA1 UPPER)
+    set(${Out} ${Code} PARENT_SCOPE)
+endfunction()

@@ -39,14 +39,16 @@ function(pointix_msi Arch Dll Dependency)
     set(Msi ${CMAKE_BINARY_DIR}/${P_NAME}.msi)
     add_custom_command(OUTPUT ${Msi}
         COMMAND ${POINTIX_SIGN_ENV} ${CMAKE_COMMAND}
-            -DARCH=${Arch} -DDLL=${Dll} -DMSI=${Msi} -DVERSION=${P_VERSION} -DCLSID=${POINTIX_CLSID}
+            -DARCH=${Arch} -DDLL=${Dll} -DMSI=${Msi} -DVERSION=${P_VERSION}
+            -DPUBLISHER=${POINTIX_PUBLISHER} -DSUMMARY=${POINTIX_SUMMARY}
             -DTEMPLATE=${CMAKE_SOURCE_DIR}/tools/Pointix.wxs.in -DSTAGE=${CMAKE_BINARY_DIR}/stage-${P_NAME}
             -DWIXL=${WIXL} -DMSIBUILD=${MSIBUILD} -DFAKETIME=${FAKETIME} -DSIGN=${CMAKE_SOURCE_DIR}/tools/sign.sh
             -P ${CMAKE_SOURCE_DIR}/cmake/BuildMsi.cmake
         DEPENDS ${CMAKE_SOURCE_DIR}/tools/Pointix.wxs.in ${CMAKE_SOURCE_DIR}/cmake/BuildMsi.cmake
-            ${CMAKE_SOURCE_DIR}/cmake/Architectures.cmake ${Dll}
+            ${CMAKE_SOURCE_DIR}/cmake/Architectures.cmake ${CMAKE_SOURCE_DIR}/cmake/Identity.cmake ${Dll}
         COMMENT "Packing ${P_NAME}.msi"
         VERBATIM)
     add_custom_target(${P_NAME} ALL DEPENDS ${Msi})
     add_dependencies(${P_NAME} ${Dependency})
 endfunction()
+

@@ -288,6 +288,30 @@ std::wstring WindowsPath(const char* UnixPath)
     return Path;
 }
 
+// Where an administrator lets only approved shell extensions load; the
+// installers write our value there, an other extension's stays.
+const std::wstring ApprovedKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved";
+const std::wstring OurClass = L"" POINTIX_CLSID_TEXT;
+const std::wstring ForeignClass = L"{00000000-1111-2222-3333-444444444444}";
+
+// Sets (or with Text null removes) an approved value in a view.
+void SetApproved(REGSAM View, const std::wstring& Name, const wchar_t* Text)
+{
+    HKEY Key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, ApprovedKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | View, nullptr,
+                                             &Key, nullptr));
+    if (Text)
+        RegSetValueExW(Key, Name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(Text), (lstrlenW(Text) + 1) * sizeof(wchar_t));
+    else
+        RegDeleteValueW(Key, Name.c_str());
+    RegCloseKey(Key);
+}
+
+std::wstring Approved(REGSAM View, const std::wstring& Name)
+{
+    return ReadValue(HKEY_LOCAL_MACHINE, ApprovedKey, Name.c_str(), View).Text;
+}
+
 std::wstring FolderFrom(const char* Variable)
 {
     const char* Folder = getenv(Variable);
@@ -450,6 +474,8 @@ TEST_F(InstallerTest, SilentInstallAndUninstallOnA64BitSystem)
 {
     const std::wstring Modules[] = {Folder + L"Pointix.dll", Folder + L"x86\\Pointix.dll"};
     const std::wstring Uninstaller = Folder + L"Uninstall.exe";
+    for (const TView& View : Views)
+        SetApproved(View.Flag, ForeignClass, L"Another extension");
 
     ASSERT_EQ(0u, RunSetup());
     EXPECT_EQ(IMAGE_FILE_MACHINE_AMD64, MachineOf(Modules[0]));
@@ -459,6 +485,7 @@ TEST_F(InstallerTest, SilentInstallAndUninstallOnA64BitSystem)
     {
         EXPECT_EQ(Modules[i], RegisteredPath(Views[i]));
         EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, HandlerKey, Views[i].Flag));
+        EXPECT_EQ(L"Mouse Shell Extension", Approved(Views[i].Flag, OurClass)) << "approved, in the module's view";
         ExpectOurPage(Views[i]);
     }
     const TValue Entry = ReadValue(HKEY_LOCAL_MACHINE, UninstallKey, L"QuietUninstallString");
@@ -478,6 +505,9 @@ TEST_F(InstallerTest, SilentInstallAndUninstallOnA64BitSystem)
         EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, HandlerKey, View.Flag));
         EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, HandlersKey, View.Flag)) << "the shell's own key stays";
         EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallKey, View.Flag));
+        EXPECT_EQ(L"", Approved(View.Flag, OurClass));
+        EXPECT_EQ(L"Another extension", Approved(View.Flag, ForeignClass)) << "another extension's approval stays";
+        SetApproved(View.Flag, ForeignClass, nullptr);
         ExpectNoPage(View);
     }
     // Only the temporary copy of the uninstaller may outlive it, and only
@@ -712,10 +742,12 @@ TEST_P(MsiTest, InstallsLikeDllRegisterServerAndTakesItAllBack)
     HKEY Key = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, Foreign.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | View().Flag, nullptr, &Key, nullptr));
     RegCloseKey(Key);
+    SetApproved(View().Flag, ForeignClass, L"Another extension");
 
     ASSERT_EQ(0u, Msiexec(L"/i \"" + Package + L"\""));
     EXPECT_EQ(GetParam().Machine, MachineOf(Module));
     ExpectRegistered(HKEY_CLASSES_ROOT, HKEY_LOCAL_MACHINE, Module, View().Flag);
+    EXPECT_EQ(L"Mouse Shell Extension", Approved(View().Flag, OurClass)) << "approved, in the module's view";
     if (CanListPages())
         ExpectOurPage(View());
     EXPECT_EQ(std::vector<std::wstring>{Widen(POINTIX_VERSION_TEXT)}, AppsEntries(Name));
@@ -725,10 +757,13 @@ TEST_P(MsiTest, InstallsLikeDllRegisterServerAndTakesItAllBack)
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ClassKey, View().Flag));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, HandlerKey, View().Flag));
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, Foreign, View().Flag)) << "the shared key and the other handler stay";
+    EXPECT_EQ(L"", Approved(View().Flag, OurClass));
+    EXPECT_EQ(L"Another extension", Approved(View().Flag, ForeignClass)) << "another extension's approval stays";
     EXPECT_TRUE(AppsEntries(Name).empty());
     if (CanListPages())
         ExpectNoPage(View());
     RegDeleteKeyExW(HKEY_LOCAL_MACHINE, Foreign.c_str(), View().Flag, 0);
+    SetApproved(View().Flag, ForeignClass, nullptr);
     if (!CanListPages())
         GTEST_SKIP() << Without32BitWine() << ": files, registry and Apps entry were checked, the 32-bit host's pages were not";
 }
@@ -739,7 +774,8 @@ INSTANTIATE_TEST_SUITE_P(Packages, MsiTest, testing::ValuesIn(Packages, Installa
 // What each package tells Windows Installer, read from its tables: its
 // platform and schema, the module of its architecture as its one file, in
 // a component of the module's registry view under the matching Program
-// Files, and exactly the registry rows that DllRegisterServer writes.
+// Files, exactly the registry rows that DllRegisterServer writes, and the
+// approved value.
 class MsiTables : public testing::TestWithParam<TPackage>
 {
 };
@@ -774,7 +810,8 @@ TEST_P(MsiTables, DescribeTheModuleOfTheirArchitecture)
         {L"0", ClassKey, L"", L"Mouse Shell Extension", L"Module"},
         {L"0", ClassKey + L"\\InprocServer32", L"", L"[#PointixDll]", L"Module"},
         {L"0", ClassKey + L"\\InprocServer32", L"ThreadingModel", L"Apartment", L"Module"},
-        {L"2", HandlerKey, L"", Widen(POINTIX_CLSID_TEXT), L"Module"},
+        {L"2", HandlerKey, L"", OurClass, L"Module"},
+        {L"2", ApprovedKey, OurClass, L"Mouse Shell Extension", L"Module"},
     };
     EXPECT_EQ(Ours, Registry);
 }

@@ -6,8 +6,8 @@
 ;
 ; makensis -DX86_DLL=<32-bit Pointix.dll> -DX64_DLL=<x64 Pointix.dll>
 ;          [-DARM64_DLL=<ARM64 Pointix.dll>]
-;          -DOUTFILE=<Pointix-Setup.exe> -DVERSION=<a.b.c.d> -DSIGN=<sign.sh>
-;          Pointix.nsi
+;          -DOUTFILE=<Pointix-Setup.exe> -DVERSION=<a.b.c.d> -DPUBLISHER=<name>
+;          -DCLSID=<{class id}> -DCLASS_NAME=<its name> -DSIGN=<sign.sh> Pointix.nsi
 ; SIGN signs the installer and the uninstaller when a certificate is given
 ; (see sign.sh) and leaves them as they are otherwise.
 Unicode true
@@ -22,8 +22,9 @@ SetDateSave off
 !include x64.nsh
 
 !define PRODUCT "Pointix"
-!define PUBLISHER "Pointix-Projekt"
 !define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Pointix"
+; Where an administrator lets only approved shell extensions load.
+!define APPROVED_KEY "Software\Microsoft\Windows\CurrentVersion\Shell Extensions\Approved"
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
@@ -69,6 +70,28 @@ Function un.onInit
     ${EndIf}
 FunctionEnd
 
+; The approved value of each installed module, in its registry view: on
+; 64-bit Windows the 64-bit view (where this installer has set it) and the
+; 32-bit one beside it. Only ours goes again; every other approved shell
+; extension stays.
+!macro ApproveModules
+    ${If} ${RunningX64}
+        SetRegView 32
+        WriteRegStr HKLM "${APPROVED_KEY}" "${CLSID}" "${CLASS_NAME}"
+        SetRegView 64
+    ${EndIf}
+    WriteRegStr HKLM "${APPROVED_KEY}" "${CLSID}" "${CLASS_NAME}"
+!macroend
+
+!macro WithdrawApprovals
+    ${If} ${RunningX64}
+        SetRegView 32
+        DeleteRegValue HKLM "${APPROVED_KEY}" "${CLSID}"
+        SetRegView 64
+    ${EndIf}
+    DeleteRegValue HKLM "${APPROVED_KEY}" "${CLSID}"
+!macroend
+
 ; Unregisters and removes the modules and the uninstaller: the uninstaller's
 ; work, and the installer's way back when a module refused to register.
 ; A module still loaded by an open Mouse control panel cannot be deleted at
@@ -82,6 +105,7 @@ FunctionEnd
     ${Else}
         UnRegDLL "$INSTDIR\Pointix.dll"
     ${EndIf}
+    !insertmacro WithdrawApprovals
     Delete /REBOOTOK "$INSTDIR\Pointix.dll"
     Delete "$INSTDIR\Uninstall.exe"
     RMDir /REBOOTOK "$INSTDIR"
@@ -135,6 +159,7 @@ Section "Pointix"
         ${EndIf}
     ${EndIf}
 
+    !insertmacro ApproveModules
     WriteRegStr HKLM "${UNINST_KEY}" "DisplayName" "${PRODUCT}"
     WriteRegStr HKLM "${UNINST_KEY}" "DisplayVersion" "${VERSION}"
     WriteRegStr HKLM "${UNINST_KEY}" "Publisher" "${PUBLISHER}"

@@ -37,7 +37,7 @@ extern "C" HRESULT WINAPI DllRegisterServer()
         TWinReg Registry;
         Registry.SetRootKey(HKEY_CLASSES_ROOT);
         Success = Registry.CreateKey(ClassKey) == ERROR_SUCCESS;
-        Success = Success && Registry.WriteString(L"", L"Mouse Shell Extension") == ERROR_SUCCESS;
+        Success = Success && Registry.WriteString(L"", L"" POINTIX_CLASS_NAME) == ERROR_SUCCESS;
         Success = Success && Registry.CreateKey(L"InprocServer32") == ERROR_SUCCESS;
         Success = Success && WriteModulePath(Registry);
         Success = Success && Registry.WriteString(L"ThreadingModel", L"Apartment") == ERROR_SUCCESS;
