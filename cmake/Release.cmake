@@ -52,3 +52,36 @@ function(pointix_msi Arch Dll Dependency)
     add_dependencies(${P_NAME} ${Dependency})
 endfunction()
 
+# The winget manifests of the release (version, default locale de-DE and
+# installer, multi-file form) for the MSI packages of these architectures,
+# into winget/<identifier as folders>/<version>/ of the build tree and of
+# dist/. Made from the packages themselves: each installer entry carries its
+# package's SHA-256.
+#   pointix_winget(<arch>...)
+function(pointix_winget)
+    string(REPLACE "." "/" IdentifierPath ${POINTIX_PACKAGE_IDENTIFIER})
+    set(Folder ${CMAKE_BINARY_DIR}/winget/${IdentifierPath}/${PROJECT_VERSION})
+    set(Packages "")
+    set(Files "")
+    set(Targets "")
+    foreach(Arch ${ARGN})
+        list(APPEND Packages "${Arch}=${CMAKE_BINARY_DIR}/Pointix-${Arch}.msi")
+        list(APPEND Files ${CMAKE_BINARY_DIR}/Pointix-${Arch}.msi)
+        list(APPEND Targets Pointix-${Arch})
+    endforeach()
+    string(REPLACE ";" "," Packages "${Packages}")
+    set(Manifests ${Folder}/${POINTIX_PACKAGE_IDENTIFIER}.yaml ${Folder}/${POINTIX_PACKAGE_IDENTIFIER}.locale.de-DE.yaml
+        ${Folder}/${POINTIX_PACKAGE_IDENTIFIER}.installer.yaml)
+    add_custom_command(OUTPUT ${Manifests}
+        COMMAND ${CMAKE_COMMAND} -DFOLDER=${Folder} -DIDENTIFIER=${POINTIX_PACKAGE_IDENTIFIER}
+            -DVERSION=${PROJECT_VERSION} -DPUBLISHER=${POINTIX_PUBLISHER} -DWEB_URL=${POINTIX_WEB_URL}
+            -DRELEASE_URL=${POINTIX_RELEASE_URL} -DSUMMARY=${POINTIX_SUMMARY} -DPACKAGES=${Packages}
+            -P ${CMAKE_SOURCE_DIR}/cmake/BuildWinget.cmake
+        DEPENDS ${CMAKE_SOURCE_DIR}/cmake/BuildWinget.cmake ${CMAKE_SOURCE_DIR}/cmake/Identity.cmake ${Files}
+        COMMENT "Writing the winget manifests"
+        VERBATIM)
+    add_custom_target(winget ALL DEPENDS ${Manifests})
+    add_dependencies(winget ${Targets})
+    install(FILES ${Manifests} DESTINATION winget/${IdentifierPath}/${PROJECT_VERSION})
+    set(POINTIX_WINGET_DIR ${Folder} PARENT_SCOPE)
+endfunction()

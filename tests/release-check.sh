@@ -59,7 +59,8 @@ signed() {
         openssl pkcs12 -export -inkey "$scratch/key.pem" -in "$scratch/cert.pem" -passout pass:pointix-test \
             -out "$scratch/cert.p12" || { echo "FAIL: no test certificate"; return 1; }
     POINTIX_SIGN_PKCS12="$scratch/cert.p12" POINTIX_SIGN_PASSWORD=pointix-test build_release "$source" "$scratch/signed"
-    for artefact in $(artefacts "$scratch/signed"); do
+    # Every module, installer and package; the manifests are text.
+    for artefact in $(artefacts "$scratch/signed" | grep -E '\.(dll|exe|msi)$'); do
         if osslsigncode verify -CAfile "$scratch/cert.pem" -in "$scratch/signed/dist/$artefact" >"$scratch/verify.log" 2>&1; then
             echo "signed and verified: $artefact"
         else
