@@ -1,163 +1,99 @@
 #!/usr/bin/env bash
-# Checks the release's winget manifests against winget's documented manifest
-# format (version 1.10.0, multi-file form) and against the packages they
-# name: every required field, identifier, version, locale and SHA-256 in
-# their documented forms, each SHA-256 that of its package, each product code
-# the one in that package (read with msitools), each architecture that of
-# its package's platform, and an entry for every package.
-#   check-winget.sh <manifest folder> <package folder> <arch>...
-#   check-winget.sh --self-test <manifest folder> <package folder> <arch>...
-#       the check must pass, and refuse copies with a wrong SHA-256, a wrong
-#       product code and without a required field
+# Checks the release's winget manifests against winget's documented format
+# (multi-file form, manifest version 1.10.0 or later) and against the MSI
+# packages they name (read with msitools).
+#   check-winget.sh [--self-test] <manifest folder> <package folder> <arch>...
+# With --self-test the check must also refuse copies with one fault each.
 set -u
-
-# The documented forms.
-identifier_form='^[^.[:space:]\\/:*?"<>|]{1,32}(\.[^.[:space:]\\/:*?"<>|]{1,32}){1,7}$'
+id_form='^[^.[:space:]\\/:*?"<>|]{1,32}(\.[^.[:space:]\\/:*?"<>|]{1,32}){1,7}$'
 version_form='^[^\\/:*?"<>|[:cntrl:]]{1,128}$'
 locale_form='^([a-zA-Z]{2,3}|[iI]-[a-zA-Z]+|[xX]-[a-zA-Z]{1,8})(-[a-zA-Z]{1,8})*$'
-sha256_form='^[A-Fa-f0-9]{64}$'
-architectures=" x86 x64 arm arm64 neutral "
-installer_types=" msix msi appx exe zip inno nullsoft wix burn pwa portable "
+sha_form='^[A-Fa-f0-9]{64}$'
 
-# The value of a top-level field, without quotes.
-field() {
-    awk -v key="$1" 'index($0, key ": ") == 1 { v = substr($0, length(key) + 3); gsub(/^"|"$/, "", v); print v; exit }' "$2"
-}
-
-# The fields of the installer entries, one line per entry: arch url sha code.
-installers() {
-    awk '/^- Architecture: / { if (a != "") print a, u, s, c; a = $3; u = s = c = "" }
-         /^  InstallerUrl: / { u = $2 } /^  InstallerSha256: / { s = $2 } /^  ProductCode: / { c = $2 }
-         END { if (a != "") print a, u, s, c }' "$1" | tr -d '"'
-}
+# A top-level field's value, without quotes.
+value() { sed -n "s/^$1: \"\\{0,1\\}\\([^\"]*\\)\"\\{0,1\\}\$/\\1/p" "$2" | head -1; }
 
 check() {
-    local folder=$1 packages=$2 failures=0
+    local dir=$1 packages=$2 failures=0
     shift 2
-    fail() {
-        echo "FAIL: $*"
-        failures=$((failures + 1))
-    }
-    local version_file locale_file installer_file id version
-    version_file=$(find "$folder" -name '*.yaml' ! -name '*.locale.*' ! -name '*.installer.yaml' | head -1)
-    [ -n "$version_file" ] || { echo "FAIL: no version manifest in $folder"; return 1; }
-    id=$(field PackageIdentifier "$version_file")
-    version=$(field PackageVersion "$version_file")
-    [[ "$id" =~ $identifier_form ]] || fail "package identifier '$id' is not of the documented form"
-    [[ "$version" =~ $version_form ]] || fail "package version '$version' is not of the documented form"
-    [ "$(basename "$(dirname "$version_file")")" = "$version" ] || fail "the manifests' folder is not named after the version"
-    [[ "$(dirname "$version_file")" == */"${id//.//}/$version" ]] || fail "the manifests do not lie in the identifier's folders"
-    local default_locale
-    default_locale=$(field DefaultLocale "$version_file")
-    [[ "$default_locale" =~ $locale_form ]] || fail "default locale '$default_locale' is not a BCP 47 tag"
-    locale_file=$(dirname "$version_file")/$id.locale.$default_locale.yaml
-    installer_file=$(dirname "$version_file")/$id.installer.yaml
-    [ "$(basename "$version_file")" = "$id.yaml" ] || fail "the version manifest is not named $id.yaml"
-
-    # Required fields and the type of each manifest.
-    local file type required name
-    for file in "$version_file" "$locale_file" "$installer_file"; do
+    fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+    local id version locale entry type file fields field
+    file=$(find "$dir" -maxdepth 1 -name '*.yaml' ! -name '*.locale.*' ! -name '*.installer.yaml' | head -1)
+    [ -n "$file" ] || { echo "FAIL: no version manifest in $dir"; return 1; }
+    id=$(value PackageIdentifier "$file")
+    version=$(value PackageVersion "$file")
+    locale=$(value DefaultLocale "$file")
+    [[ $id =~ $id_form ]] || fail "package identifier '$id' is not of the documented form"
+    [[ $version =~ $version_form ]] || fail "package version '$version' is not of the documented form"
+    [[ $locale =~ $locale_form ]] || fail "default locale '$locale' is not a BCP 47 tag"
+    [[ $dir == */${id//.//}/$version ]] || fail "the folder is not <identifier as folders>/<version>"
+    # Each manifest: its type, its name, its required fields.
+    for entry in "version:$id.yaml:DefaultLocale" \
+        "defaultLocale:$id.locale.$locale.yaml:PackageLocale Publisher PackageName License ShortDescription" \
+        "installer:$id.installer.yaml:InstallerType Installers"; do
+        IFS=: read -r type file fields <<<"$entry"
+        file=$dir/$file
         [ -f "$file" ] || { fail "missing $(basename "$file")"; continue; }
-        case "$file" in
-        "$version_file") type=version required="DefaultLocale" ;;
-        "$locale_file") type=defaultLocale required="PackageLocale Publisher PackageName License ShortDescription" ;;
-        *) type=installer required="Installers" ;;
-        esac
-        for name in PackageIdentifier PackageVersion ManifestType ManifestVersion $required; do
-            grep -q "^$name:" "$file" || fail "$(basename "$file") lacks $name"
+        for field in PackageIdentifier PackageVersion ManifestType ManifestVersion $fields; do
+            grep -q "^$field:" "$file" || fail "$(basename "$file") lacks $field"
         done
-        [ "$(field ManifestType "$file")" = "$type" ] || fail "$(basename "$file") is not of manifest type $type"
-        [ "$(field PackageIdentifier "$file")" = "$id" ] || fail "$(basename "$file") names another package"
-        [ "$(field PackageVersion "$file")" = "$version" ] || fail "$(basename "$file") names another version"
-        local manifest_version
-        manifest_version=$(field ManifestVersion "$file")
-        [[ "$manifest_version" =~ ^[0-9]+\.[0-9]+\.[0-9]+$ ]] &&
-            [ "$(printf '%s\n' 1.10.0 "$manifest_version" | sort -V | head -1)" = 1.10.0 ] ||
-            fail "$(basename "$file") has manifest version '$manifest_version', not 1.10.0 or later"
+        [ "$(value ManifestType "$file")" = "$type" ] || fail "$(basename "$file") is not a $type manifest"
+        [ "$(value PackageIdentifier "$file") $(value PackageVersion "$file")" = "$id $version" ] ||
+            fail "$(basename "$file") names another package or version"
+        [ "$(printf '%s\n' 1.10.0 "$(value ManifestVersion "$file")" | sort -V | head -1)" = 1.10.0 ] ||
+            fail "$(basename "$file") has a manifest version before 1.10.0"
     done
-    [ -f "$locale_file" ] && [ "$(field PackageLocale "$locale_file")" = "$default_locale" ] || fail "the default locale's manifest has another locale"
-    if [ -f "$locale_file" ]; then
-        local text
-        for name in Publisher:2 PackageName:2 ShortDescription:3 License:3; do
-            grep -q "^${name%:*}:" "$locale_file" || continue # reported above
-            text=$(field "${name%:*}" "$locale_file")
-            [ "${#text}" -ge "${name#*:}" ] && [ "${#text}" -le 256 ] || fail "${name%:*} '$text' is not 2 (3) to 256 characters"
-        done
-        text=$(field Moniker "$locale_file")
-        [[ -z "$text" || ( "$text" =~ ^[^[:space:]]+$ && ${#text} -le 40 ) ]] || fail "moniker '$text' is not one word"
-    fi
-
-    # Each installer entry against its package.
-    [ -f "$installer_file" ] || return 1
-    local installer_type scope upgrade arch url sha code msi platform seen=" "
-    installer_type=$(field InstallerType "$installer_file")
-    [[ "$installer_types" == *" $installer_type "* ]] || fail "installer type '$installer_type' is not one winget knows"
-    [[ "$installer_type" == msi || "$installer_type" == wix ]] || fail "installer type is not msi or wix"
-    scope=$(field Scope "$installer_file")
-    upgrade=$(field UpgradeBehavior "$installer_file")
-    [ "$scope" = machine ] || fail "scope is '$scope', not machine"
-    [ "$upgrade" = install ] || fail "upgrade behaviour is '$upgrade', not install"
+    file=$dir/$id.installer.yaml
+    [ -f "$file" ] || return 1
+    [[ $(value InstallerType "$file") == @(msi|wix) ]] || fail "the installer type is not msi or wix"
+    [ "$(value Scope "$file") $(value UpgradeBehavior "$file")" = "machine install" ] ||
+        fail "scope and upgrade behaviour are not machine and install"
+    # Each installer entry against its package: arch, address, SHA-256, code.
+    local arch url sha code msi platform seen=" "
     while read -r arch url sha code; do
-        [[ "$architectures" == *" $arch "* ]] || fail "architecture '$arch' is not one winget knows"
-        [[ "$url" =~ ^https?://[^[:space:]]+$ ]] || fail "$arch: installer address '$url' is not a web address"
-        [[ "$sha" =~ $sha256_form ]] || fail "$arch: '$sha' is not a SHA-256"
-        msi=$packages/$(basename "$url")
-        [ -f "$msi" ] || { fail "$arch: no package $(basename "$url")"; continue; }
-        [ "${sha^^}" = "$(sha256sum "$msi" | cut -d' ' -f1 | tr a-f A-F)" ] || fail "$arch: the SHA-256 is not that of $(basename "$msi")"
+        msi=$packages/${url##*/}
+        [ -f "$msi" ] || { fail "$arch: no package ${url##*/}"; continue; }
+        [[ $url =~ ^https?://[^[:space:]]+$ ]] || fail "$arch: installer address '$url' is not a web address"
+        [[ $sha =~ $sha_form ]] || fail "$arch: '$sha' is not a SHA-256"
+        [ "${sha^^}" = "$(sha256sum "$msi" | cut -d' ' -f1 | tr a-f A-F)" ] || fail "$arch: the SHA-256 is not that of ${msi##*/}"
         [ "$code" = "$(msiinfo export "$msi" Property | tr -d '\r' | awk -F'\t' '$1 == "ProductCode" { print $2 }')" ] ||
-            fail "$arch: the product code is not that of $(basename "$msi")"
-        platform=$(msiinfo suminfo "$msi" | awk -F'[ ;]' '/^Template:/ { print $2 }')
-        case "$platform" in Intel) platform=x86 ;; x64) ;; Arm64) platform=arm64 ;; esac
-        [ "$platform" = "$arch" ] || fail "$arch: $(basename "$msi") is a package for $platform"
+            fail "$arch: the product code is not that of ${msi##*/}"
+        platform=$(msiinfo suminfo "$msi" | sed -n 's/^Template: \([^;]*\);.*/\1/p')
+        [ "${platform/Intel/x86}" = "${arch/arm64/Arm64}" ] || fail "$arch: ${msi##*/} is a package for $platform"
         seen+="$arch "
-    done < <(installers "$installer_file")
+    done < <(awk '/^- Architecture: / { if (a) print a, u, s, c; a = $3 }
+        /^  InstallerUrl: / { u = $2 } /^  InstallerSha256: / { s = $2 } /^  ProductCode: / { c = $2 }
+        END { if (a) print a, u, s, c }' "$file" | tr -d '"')
     for arch in "$@"; do
-        [[ "$seen" == *" $arch "* ]] || fail "no installer entry for the $arch package"
+        [[ $seen == *" $arch "* ]] || fail "no installer entry for the $arch package"
     done
-    [ "$failures" -eq 0 ] || return 1
-    echo "ok: $id $version, installers for$(tr -s ' ' <<<"$seen")"
+    [ "$failures" -eq 0 ] && echo "ok: $id $version, installers for$seen"
 }
 
-# Copies of the manifests with one fault each, which the check must refuse.
+# Copies of the manifests, in the same folders under a scratch folder, with
+# one fault each: each must be refused for that fault and nothing else.
 self_test() {
-    local folder=$1 scratch result=0
+    local dir=$1 result=0 scratch fault what manifest edit output
     shift
+    check "$dir" "$@" || result=1
     scratch=$(mktemp -d)
-    trap 'rm -rf "$scratch"' RETURN
-    check "$folder" "$@" || result=1
-    # The copies lie in the same folders under the scratch folder; each must
-    # be refused for its fault and for nothing else.
-    local copy=$scratch/winget/${folder##*/winget/}
-    # Each fault: what the check must say, the manifest it is made in, and
-    # the field whose first entry loses its first hex digit (flip) or that
-    # is left out (drop).
-    local faults=(
-        "the SHA-256 is not that of|installer|flip|  InstallerSha256"
-        "the product code is not that of|installer|flip|  ProductCode"
-        "lacks License|locale.de-DE|drop|License"
-    )
-    local fault what manifest how key file output
-    for fault in "${faults[@]}"; do
-        IFS='|' read -r what manifest how key <<<"$fault"
-        rm -rf "$scratch/winget" && mkdir -p "$(dirname "$copy")" && cp -r "$folder" "$copy"
-        file=$(echo "$copy/"*".$manifest.yaml")
-        awk -v how="$how" -v key="$key: " '
-            !done && index($0, key) == 1 {
-                done = 1
-                if (how == "drop") next
-                match($0, /: "?\{?[0-9A-Fa-f]/)
-                at = RSTART + RLENGTH - 1
-                $0 = substr($0, 1, at - 1) (substr($0, at, 1) == "0" ? "1" : "0") substr($0, at + 1)
-            }
-            { print }' "$file" >"$file.new" && mv "$file.new" "$file"
-        output=$(check "$copy" "$@" 2>&1)
+    local copy=$scratch/${dir##*/winget/}
+    for fault in \
+        'the SHA-256 is not that of|installer|0,/InstallerSha256/ { s/\(Sha256: \)0/\11/; t; s/\(Sha256: \)./\10/ }' \
+        'the product code is not that of|installer|0,/ProductCode/ { s/\(Code: "{\)0/\11/; t; s/\(Code: "{\)./\10/ }' \
+        'lacks License|locale.de-DE|/^License:/d'; do
+        IFS='|' read -r what manifest edit <<<"$fault"
+        rm -rf "$copy" && mkdir -p "$copy" && cp "$dir"/* "$copy"
+        sed -i "$edit" "$copy"/*."$manifest".yaml
+        output=$(check "$copy" "$@")
         if [ $? -ne 0 ] && grep -q "$what" <<<"$output" && [ "$(grep -c '^FAIL' <<<"$output")" -eq 1 ]; then
             echo "refused as expected: $what"
         else
-            echo "NOT refused ($what): $output"
+            echo "NOT refused as expected ($what): $output"
             result=1
         fi
     done
+    rm -rf "$scratch"
     return $result
 }
 
