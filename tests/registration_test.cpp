@@ -293,23 +293,28 @@ std::wstring WindowsPath(const char* UnixPath)
 const std::wstring ApprovedKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved";
 const std::wstring OurClass = L"" POINTIX_CLSID_TEXT;
 const std::wstring ForeignClass = L"{00000000-1111-2222-3333-444444444444}";
+const wchar_t ForeignApproval[] = L"Another extension";
 
-// Sets (or with Text null removes) an approved value in a view.
-void SetApproved(REGSAM View, const std::wstring& Name, const wchar_t* Text)
+// Another extension's approval in a view; false takes it away again.
+void ApproveForeign(REGSAM View, bool Approve)
 {
     HKEY Key = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, ApprovedKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | View, nullptr,
                                              &Key, nullptr));
-    if (Text)
-        RegSetValueExW(Key, Name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(Text), (lstrlenW(Text) + 1) * sizeof(wchar_t));
+    if (Approve)
+        RegSetValueExW(Key, ForeignClass.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(ForeignApproval), sizeof(ForeignApproval));
     else
-        RegDeleteValueW(Key, Name.c_str());
+        RegDeleteValueW(Key, ForeignClass.c_str());
     RegCloseKey(Key);
 }
 
-std::wstring Approved(REGSAM View, const std::wstring& Name)
+// Our approved value while installed and none after, in the module's view;
+// the other extension's approval untouched either way.
+void ExpectApproval(REGSAM View, bool Installed)
 {
-    return ReadValue(HKEY_LOCAL_MACHINE, ApprovedKey, Name.c_str(), View).Text;
+    EXPECT_EQ(Installed ? L"Mouse Shell Extension" : L"", ReadValue(HKEY_LOCAL_MACHINE, ApprovedKey, OurClass.c_str(), View).Text);
+    EXPECT_EQ(ForeignApproval, ReadValue(HKEY_LOCAL_MACHINE, ApprovedKey, ForeignClass.c_str(), View).Text)
+        << "another extension's approval stays";
 }
 
 std::wstring FolderFrom(const char* Variable)
@@ -475,7 +480,7 @@ TEST_F(InstallerTest, SilentInstallAndUninstallOnA64BitSystem)
     const std::wstring Modules[] = {Folder + L"Pointix.dll", Folder + L"x86\\Pointix.dll"};
     const std::wstring Uninstaller = Folder + L"Uninstall.exe";
     for (const TView& View : Views)
-        SetApproved(View.Flag, ForeignClass, L"Another extension");
+        ApproveForeign(View.Flag, true);
 
     ASSERT_EQ(0u, RunSetup());
     EXPECT_EQ(IMAGE_FILE_MACHINE_AMD64, MachineOf(Modules[0]));
@@ -485,7 +490,7 @@ TEST_F(InstallerTest, SilentInstallAndUninstallOnA64BitSystem)
     {
         EXPECT_EQ(Modules[i], RegisteredPath(Views[i]));
         EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, HandlerKey, Views[i].Flag));
-        EXPECT_EQ(L"Mouse Shell Extension", Approved(Views[i].Flag, OurClass)) << "approved, in the module's view";
+        ExpectApproval(Views[i].Flag, true);
         ExpectOurPage(Views[i]);
     }
     const TValue Entry = ReadValue(HKEY_LOCAL_MACHINE, UninstallKey, L"QuietUninstallString");
@@ -505,9 +510,8 @@ TEST_F(InstallerTest, SilentInstallAndUninstallOnA64BitSystem)
         EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, HandlerKey, View.Flag));
         EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, HandlersKey, View.Flag)) << "the shell's own key stays";
         EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallKey, View.Flag));
-        EXPECT_EQ(L"", Approved(View.Flag, OurClass));
-        EXPECT_EQ(L"Another extension", Approved(View.Flag, ForeignClass)) << "another extension's approval stays";
-        SetApproved(View.Flag, ForeignClass, nullptr);
+        ExpectApproval(View.Flag, false);
+        ApproveForeign(View.Flag, false);
         ExpectNoPage(View);
     }
     // Only the temporary copy of the uninstaller may outlive it, and only
@@ -742,12 +746,12 @@ TEST_P(MsiTest, InstallsLikeDllRegisterServerAndTakesItAllBack)
     HKEY Key = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, Foreign.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | View().Flag, nullptr, &Key, nullptr));
     RegCloseKey(Key);
-    SetApproved(View().Flag, ForeignClass, L"Another extension");
+    ApproveForeign(View().Flag, true);
 
     ASSERT_EQ(0u, Msiexec(L"/i \"" + Package + L"\""));
     EXPECT_EQ(GetParam().Machine, MachineOf(Module));
     ExpectRegistered(HKEY_CLASSES_ROOT, HKEY_LOCAL_MACHINE, Module, View().Flag);
-    EXPECT_EQ(L"Mouse Shell Extension", Approved(View().Flag, OurClass)) << "approved, in the module's view";
+    ExpectApproval(View().Flag, true);
     if (CanListPages())
         ExpectOurPage(View());
     EXPECT_EQ(std::vector<std::wstring>{Widen(POINTIX_VERSION_TEXT)}, AppsEntries(Name));
@@ -757,13 +761,12 @@ TEST_P(MsiTest, InstallsLikeDllRegisterServerAndTakesItAllBack)
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ClassKey, View().Flag));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, HandlerKey, View().Flag));
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, Foreign, View().Flag)) << "the shared key and the other handler stay";
-    EXPECT_EQ(L"", Approved(View().Flag, OurClass));
-    EXPECT_EQ(L"Another extension", Approved(View().Flag, ForeignClass)) << "another extension's approval stays";
+    ExpectApproval(View().Flag, false);
     EXPECT_TRUE(AppsEntries(Name).empty());
     if (CanListPages())
         ExpectNoPage(View());
     RegDeleteKeyExW(HKEY_LOCAL_MACHINE, Foreign.c_str(), View().Flag, 0);
-    SetApproved(View().Flag, ForeignClass, nullptr);
+    ApproveForeign(View().Flag, false);
     if (!CanListPages())
         GTEST_SKIP() << Without32BitWine() << ": files, registry and Apps entry were checked, the 32-bit host's pages were not";
 }

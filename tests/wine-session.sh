@@ -39,7 +39,8 @@ no32_why() {
         echo "32-bit Wine (wine32:i386) is not installed on this host"
     fi
 }
-no32_reason="$(no32_why), so the 32-bit module and the 32-bit installer cannot be run here"
+# What a session without the 32-bit side says, given why.
+no32_reason() { echo "$1, so the 32-bit module and the 32-bit installer cannot be run here"; }
 
 # Says why when the answer is no.
 if [ "$action" = probe ]; then
@@ -138,8 +139,9 @@ start)
     elif runs_32bit; then
         echo "POINTIX_WINE32=1" >"$state"
     else
-        printf 'POINTIX_WINE32=0\nPOINTIX_NO32_WHY=%q\n' "$(no32_why)" >"$state"
-        echo "No 32-bit Wine: $no32_reason; 64-bit programs run through $wine64_loader."
+        why=$(no32_why)
+        printf 'POINTIX_WINE32=0\nPOINTIX_NO32_WHY=%q\n' "$why" >"$state"
+        echo "No 32-bit Wine: $(no32_reason "$why"); 64-bit programs run through $wine64_loader."
     fi
     if [ -n "${POINTIX_REAL_DISPLAY:-}" ]; then
         printf 'POINTIX_DISPLAY=%s\nPOINTIX_XVFB_PID=\n' "$POINTIX_REAL_DISPLAY" >>"$state"
@@ -181,7 +183,7 @@ run)
     fi
     [ -n "$DISPLAY" ] || { echo "no Wine session: run '$0 start $dir' first" >&2; exit 1; }
     if [ "$POINTIX_WINE32" = 0 ] && [ "$(pe_machine "$1")" = i386 ]; then
-        echo "Skipped $(basename "$1"): $no32_reason."
+        echo "Skipped $(basename "$1"): $(no32_reason "$POINTIX_NO32_WHY")."
         exit $skip_code
     fi
     # Wine starts helper processes (services, the desktop) on demand, and
