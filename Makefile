@@ -1,4 +1,5 @@
 # Shortcuts for the quick-start script, which installs what is missing.
-.PHONY: dist demo test build bench
-dist demo test build bench:
+# Plain `make` builds the modules; `make dist` makes a release into dist/.
+.PHONY: build dist demo test bench
+build dist demo test bench:
 	./pointix.sh $@

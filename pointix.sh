@@ -14,6 +14,8 @@ cd "$(dirname "$0")"
 root=$PWD
 build=${POINTIX_BUILD_DIR:-$root/build}
 
+# What is missing for a command: "all" for the tests, which also run the
+# ARM64 programs; "modules" for what builds and shows the modules.
 packages_missing() {
     local missing=()
     command -v i686-w64-mingw32-g++-posix >/dev/null || missing+=(g++-mingw-w64-i686)
@@ -34,24 +36,41 @@ packages_missing() {
     dpkg -s wine64 >/dev/null 2>&1 || missing+=(wine64)
     [ -f /usr/src/googletest/googletest/src/gtest-all.cc ] || missing+=(googletest)
     command -v clang++ >/dev/null || missing+=(clang)
-    # The ARM64 module and its tests: clang 14 with LLVM's tools, lld 19,
-    # and what runs Debian's arm64 Wine here.
+    # The ARM64 module: clang 14 with LLVM's tools, lld 19.
     command -v clang-14 >/dev/null || missing+=(clang-14)
     command -v llvm-readobj-14 >/dev/null || missing+=(llvm-14)
     command -v ld.lld-19 >/dev/null || missing+=(lld-19)
-    command -v qemu-aarch64-static >/dev/null || missing+=(qemu-user-static)
-    command -v update-binfmts >/dev/null || missing+=(binfmt-support)
-    command -v debootstrap >/dev/null || missing+=(debootstrap)
-    command -v bzip2 >/dev/null || missing+=(bzip2)
-    command -v xz >/dev/null || missing+=(xz-utils)
     dpkg -s libclang-rt-14-dev >/dev/null 2>&1 || missing+=(libclang-rt-14-dev)
     dpkg -s libbenchmark-dev >/dev/null 2>&1 || missing+=(libbenchmark-dev)
+    if [ "$1" = all ]; then
+        # The ARM64 programs' runtime, and Debian's arm64 Wine run here.
+        command -v qemu-aarch64-static >/dev/null || missing+=(qemu-user-static)
+        command -v update-binfmts >/dev/null || missing+=(binfmt-support)
+        command -v debootstrap >/dev/null || missing+=(debootstrap)
+        command -v bzip2 >/dev/null || missing+=(bzip2)
+        command -v xz >/dev/null || missing+=(xz-utils)
+    fi
     echo "${missing[@]}"
 }
 
+apt_install() {
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "$@"
+}
+
+# Both Wine loaders start, or the 32-bit one only because the kernel
+# refuses 32-bit programs, which the tests report themselves.
+wine_loaders_start() {
+    /usr/lib/wine/wine64 --version </dev/null >/dev/null 2>&1 || return 1
+    local code=0
+    "$session_script" probe >/dev/null || code=$?
+    [ $code -ne 2 ]
+}
+
+# What the command needs ("all" or "modules", see packages_missing).
 install_missing() {
-    local missing sudo=()
-    missing=$(packages_missing)
+    local missing suite attempt
+    sudo=()
+    missing=$(packages_missing "$1")
     [ -z "$missing" ] && return 0
     [ "$(id -u)" -eq 0 ] || sudo=(sudo)
     echo "Installing: $missing"
@@ -60,19 +79,27 @@ install_missing() {
     fi
     # A mirror in the middle of a sync refuses an index now and then: try
     # again, and install from the lists there are if it keeps refusing.
-    local attempt
     for attempt in 1 2 3; do
         "${sudo[@]}" apt-get update -q && break
         [ "$attempt" -lt 3 ] && sleep 20
     done
     # shellcheck disable=SC2086
-    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing && return 0
-    # Without a whole i386 index (a mirror out of step) 32-bit Wine cannot be
-    # installed: the rest is, and the 32-bit side is reported as skipped.
+    apt_install $missing && return 0
     [[ " $missing " == *" wine32:i386 "* ]] || return 1
+    # Without the security suite's i386 index (a mirror out of step) the
+    # i386 half of Wine and its libraries exist only in the release itself,
+    # while their amd64 twins, which must have the same version, would come
+    # from the security suite. So everything comes from the release, in one
+    # transaction: what is here already stays or is upgraded, and is never
+    # removed (--no-remove) or downgraded (-y refuses that).
+    # shellcheck disable=SC1091
+    suite=$(. /etc/os-release && echo "$VERSION_CODENAME")
+    echo "Trying again with every new package from $suite, so that both halves of Wine match."
+    # shellcheck disable=SC2086
+    apt_install --no-remove -t "$suite" $missing && wine_loaders_start && return 0
     echo "32-bit Wine (wine32:i386) could not be installed; the 32-bit programs will be reported as skipped."
     # shellcheck disable=SC2086
-    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends ${missing/wine32:i386/}
+    apt_install ${missing/wine32:i386/}
 }
 
 arm64_sdk=$build/arm64-sdk
@@ -93,11 +120,16 @@ prepare_arm64() {
     [ $root_status -eq 0 ] || echo "ARM64 Wine is not available here; the ARM64 tests will be reported as skipped."
 }
 
+# The modules and the programs that run them, in every tree: all of them,
+# or (with demo_parts) only the modules and MouseHost.exe. The ARM64
+# programs need the runtime that only the tests and "demo arm64" make
+# (prepare_arm64); once it is there, they are built every time.
 build() {
-    prepare_arm64
+    local target=${1:-all} sdk=""
+    [ -f "$arm64_sdk/.complete" ] && sdk=$arm64_sdk
     cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
-        -DPOINTIX_ARM64_SDK="$arm64_sdk" -DPOINTIX_ARM64_ROOT="$arm64_root" >/dev/null
-    cmake --build "$build" -j "$(nproc)"
+        -DPOINTIX_ARM64_SDK="$sdk" -DPOINTIX_ARM64_ROOT="$arm64_root" -DPOINTIX_COMPANION_TARGET="$target" >/dev/null
+    cmake --build "$build" -j "$(nproc)" --target "$target"
 }
 
 # A release build without the tests: the main tree builds the trees of the
@@ -169,70 +201,79 @@ demo() {
     fi
 }
 
-# After a test run: what did not run. Because this host cannot run 32-bit
-# programs: whole programs that CTest skipped and tests inside the 64-bit
-# programs that skipped themselves, each by name. Because ARM64 Wine cannot
-# run here: the ARM64 programs. And what the ARM64 programs could not check
-# in ARM64 Wine.
+# After a test run: what did not run here, grouped by the reason each test
+# gave, all of it read from what CTest recorded (its JUnit file): a program
+# the Wine session could not run has the status "notrun" and its reason as
+# the last line of its output; a test that skipped itself inside a program
+# that ran has its reason in GoogleTest's lines between "…: Skipped" and
+# "[  SKIPPED ] <name>".
+junit=$build/Testing/results.xml
 report_skipped() {
-    local log=$build/Testing/Temporary/LastTest.log
-    [ -f "$log" ] || return 0
-    no32_text=$("$session_script" probe || true)
-    awk -v reason="$no32_text" -v arm64="ARM64 Wine cannot run here: " -v unchecked="memory was not: " '
-        /^[0-9]+\/[0-9]+ Test: / { test = $3; flagged = 0 }
-        /^\[ RUN / { flagged = 0 }
-        reason != "" && index($0, reason) {
-            if ($1 == "Skipped") skipped[++n] = test " (the whole 32-bit program)"
-            else flagged = 1
+    [ -f "$junit" ] || return 0
+    awk '
+        function text(s) {
+            gsub(/&lt;/, "<", s); gsub(/&gt;/, ">", s); gsub(/&quot;/, "\"", s); gsub(/&apos;/, "\047", s)
+            gsub(/&amp;/, "\\&", s); sub(/\r$/, "", s)
+            return s
         }
-        index($0, unchecked) { flagged = 2; what = substr($0, index($0, unchecked) + length(unchecked)) }
-        /^\[  SKIPPED \] [^ ]+ \(/ && flagged == 1 { skipped[++n] = test ": " $4; flagged = 0 }
-        /^\[  SKIPPED \] [^ ]+ \(/ && flagged == 2 { partly[++k] = test ": " $4; flagged = 0 }
-        $1 == "Skipped" && index($0, arm64) {
-            why = substr($0, index($0, arm64) + length(arm64)); sub(/\.$/, "", why)
-            arm[++m] = test
+        function add(reason, what) {
+            if (reason == "") reason = "no reason was recorded"
+            if (!(reason in tests)) order[++n] = reason
+            tests[reason] = tests[reason] "\n    " what
+        }
+        /<testcase / {
+            match($0, /name="[^"]*"/); test = substr($0, RSTART + 6, RLENGTH - 7)
+            notrun = index($0, "status=\"notrun\"") > 0; last = ""; reading = 0
+        }
+        /<system-out>/ { output = 1; sub(/.*<system-out>/, "") }
+        output {
+            ended = sub(/<\/system-out>.*/, "")
+            line = text($0)
+            if (reading && line ~ /^\[  SKIPPED \] /) { split(line, field, " "); add(why, test ": " field[4]); reading = 0 }
+            else if (reading) why = why (why == "" ? "" : " ") line
+            else if (line ~ /: Skipped$/) { reading = 1; why = "" }
+            else if (line != "") last = line
+            if (ended) { output = 0; if (notrun) add(last, test " (the whole program)") }
         }
         END {
-            if (n > 0) {
-                print "Not run here, because " reason ":"
-                for (i = 1; i <= n; i++) print "  " skipped[i]
-            }
-            if (m > 0) {
-                print "Not run here, because ARM64 Wine cannot run here (" why "):"
-                for (i = 1; i <= m; i++) print "  " arm[i]
-            }
-            if (k > 0) {
-                print "Memory not bounded, because " what ":"
-                for (i = 1; i <= k; i++) print "  " partly[i]
-            }
-        }' "$log"
+            if (n == 0) exit
+            print "Skipped here, each with the reason it gave:"
+            for (i = 1; i <= n; i++) print "  " order[i] ":" tests[order[i]]
+        }' "$junit"
 }
 
 case "${1:-}" in
 build)
-    install_missing
+    install_missing modules
     build
     ;;
 test)
-    install_missing
+    install_missing all
+    prepare_arm64
     build
     status=0
     # Two at a time: tests without Wine run beside the Wine tests, which
     # take turns among themselves, one session at a time each.
-    ctest --test-dir "$build" --output-on-failure -j 2 || status=$?
+    # The whole output of every test goes into the record, for the skip report.
+    ctest --test-dir "$build" --output-on-failure -j 2 --output-junit "$junit" --test-output-size-passed 16777216 || status=$?
     report_skipped
     exit $status
     ;;
 demo)
-    install_missing
     arch=${2:-x64}
+    if [ "$arch" = arm64 ]; then
+        install_missing all
+        prepare_arm64
+    else
+        install_missing modules
+    fi
     wine32=yes
     no32_text=$("$session_script" probe) || wine32=no
     if [ "$wine32" = no ] && [ "$arch" = x86 ]; then
         echo "demo x86: $no32_text, so the 32-bit Mouse properties cannot be shown here; try './pointix.sh demo'." >&2
         exit 3
     fi
-    build
+    build demo_parts
     if [ "$arch" = arm64 ]; then
         reason=$("$root/tests/arm64-root.sh" why-not "$arm64_root")
         if [ -n "$reason" ]; then
@@ -243,11 +284,11 @@ demo)
     demo "$arch" "$wine32"
     ;;
 dist)
-    install_missing
+    install_missing modules
     dist
     ;;
 bench)
-    install_missing
+    install_missing modules
     build
     "$build/native/formatter_bench"
     ;;

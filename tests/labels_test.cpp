@@ -227,10 +227,11 @@ TEST_F(LabelsTest, HelpControlComesFromTheSystemDirectoryOnly)
     RemoveDirectoryW(Planted.c_str());
 }
 
-TEST(WithoutHelpLibrary, HelpRequestsDoNothingAndThePageStillCleansUp)
+// Disabled: it runs in a lane of its own, where Wine is told not to load
+// the help control.
+TEST(DISABLED_WithoutHelpLibrary, HelpRequestsDoNothingAndThePageStillCleansUp)
 {
-    if (!std::getenv("POINTIX_WITHOUT_HELP"))
-        GTEST_SKIP() << "runs where Wine is told not to load hhctrl.ocx";
+    ASSERT_NE(nullptr, std::getenv("POINTIX_WITHOUT_HELP")) << "runs where Wine is told not to load hhctrl.ocx";
     TMouseSettingsGuard Guard;
     ResetSettings({4, 4, {6, 10, 1}});
     TSheet Sheet;

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # One Wine session for a whole test run: a project-local prefix, one Xvfb
 # display and one wineserver that stays up until the run ends.
-#   wine-session.sh probe         exit 0 when this host runs 32-bit programs
+#   wine-session.sh probe         exit 0 when this host runs 32-bit programs,
+#                                 else says why (exit 1: the kernel refuses them,
+#                                 2: 32-bit Wine is missing or does not start)
 #   wine-session.sh start <dir> [arm64 <root> <shared dir>...]
 #       make the prefix, start Xvfb and wineserver; with arm64, the session
 #       is one of ARM64 Wine in the arm64 root of arm64-root.sh, which sees
@@ -30,22 +32,32 @@ runs_32bit() {
     "$wine32_loader" --version </dev/null >/dev/null 2>&1
 }
 
-# Why the 32-bit side cannot run: a kernel that refuses the 32-bit loader,
-# or no 32-bit Wine at all (its packages could not be installed).
+# Why the 32-bit side cannot run: a kernel that refuses the 32-bit loader
+# (returns 1), no 32-bit Wine at all because its packages could not be
+# installed, or one that is installed but does not start (returns 2).
 no32_why() {
-    if [ -n "${POINTIX_FORCE_NO_32BIT:-}" ] || [ -e "$wine32_loader" ]; then
+    local out
+    if [ -n "${POINTIX_FORCE_NO_32BIT:-}" ]; then
         echo "this host's kernel cannot run 32-bit programs"
-    else
+        return 1
+    elif [ ! -e "$wine32_loader" ]; then
         echo "32-bit Wine (wine32:i386) is not installed on this host"
+    elif out=$("$wine32_loader" --version </dev/null 2>&1) || [[ $out != *"Exec format error"* ]]; then
+        echo "32-bit Wine is installed but does not start on this host"
+    else
+        echo "this host's kernel cannot run 32-bit programs"
+        return 1
     fi
+    return 2
 }
 # What a session without the 32-bit side says, given why.
 no32_reason() { echo "$1, so the 32-bit module and the 32-bit installer cannot be run here"; }
 
-# Says why when the answer is no.
+# Says why when the answer is no, with the exit code of no32_why.
 if [ "$action" = probe ]; then
-    runs_32bit || { no32_why; exit 1; }
-    exit 0
+    runs_32bit && exit 0
+    no32_why
+    exit
 fi
 
 dir=$(realpath -m "$2")
@@ -61,9 +73,11 @@ session_env() {
     [ -f "$state" ] && . "$state"
     export DISPLAY="${POINTIX_DISPLAY:-}"
     # Test programs read them to skip, by name, what needs the 32-bit side,
-    # and to say why.
+    # and to say why: in the words of no32_reason, which the skip report
+    # groups by.
     export POINTIX_WINE32="${POINTIX_WINE32:-1}"
-    export POINTIX_NO32_WHY="${POINTIX_NO32_WHY:-}"
+    export POINTIX_NO32_REASON=""
+    [ -z "${POINTIX_NO32_WHY:-}" ] || POINTIX_NO32_REASON=$(no32_reason "$POINTIX_NO32_WHY")
     if [ -n "${POINTIX_ARM64_ROOT:-}" ]; then
         # Debian's arm64 Wine, started inside its root.
         local root=("$arm64_root" run "$POINTIX_ARM64_ROOT" "${POINTIX_ARM64_SHARED[@]}" --)
@@ -130,7 +144,8 @@ start)
             echo "No ARM64 Wine: $reason; the ARM64 tests are skipped."
             exit 0
         fi
-        printf 'POINTIX_WINE32=0\nPOINTIX_ARM64_ROOT=%q\nPOINTIX_ARM64_SHARED=(' "$(realpath "$2")" >"$state"
+        printf 'POINTIX_WINE32=0\nPOINTIX_NO32_WHY=%q\nPOINTIX_ARM64_ROOT=%q\nPOINTIX_ARM64_SHARED=(' \
+            "ARM64 Wine runs no x86 programs" "$(realpath "$2")" >"$state"
         shift 2
         for shared in "$@"; do
             printf '%q ' "$(realpath -m "$shared")" >>"$state"
@@ -178,12 +193,14 @@ stop)
 run)
     session_env
     if [ -n "${POINTIX_ARM64_SKIP:-}" ]; then
-        echo "Skipped $(basename "$1"): ARM64 Wine cannot run here: $POINTIX_ARM64_SKIP."
+        # The reason is the program's whole output: the skip report reads it
+        # from what CTest recorded.
+        echo "ARM64 Wine cannot run here: $POINTIX_ARM64_SKIP"
         exit $skip_code
     fi
     [ -n "$DISPLAY" ] || { echo "no Wine session: run '$0 start $dir' first" >&2; exit 1; }
     if [ "$POINTIX_WINE32" = 0 ] && [ "$(pe_machine "$1")" = i386 ]; then
-        echo "Skipped $(basename "$1"): $(no32_reason "$POINTIX_NO32_WHY")."
+        echo "$POINTIX_NO32_REASON"
         exit $skip_code
     fi
     # Wine starts helper processes (services, the desktop) on demand, and
