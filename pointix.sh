@@ -5,7 +5,8 @@
 #   ./pointix.sh demo [x86|arm64]   show the Mouse properties sheet with the pages
 #   ./pointix.sh test    build and run the whole test suite, for all modules
 #   ./pointix.sh build   build only
-#   ./pointix.sh bench   compare the formatter with glibc's vswprintf
+#   ./pointix.sh bench   compare the formatter with glibc's vswprintf; time opening
+#                        the sheet and drawing the acceleration curve
 #   ./pointix.sh dist    both modules, Pointix-Setup.exe and the MSI packages into dist/,
 #                        signed when POINTIX_SIGN_PKCS12 and POINTIX_SIGN_PASSWORD
 #                        name a certificate (POINTIX_SIGN_TIMESTAMP_URL: a timestamp server)
@@ -192,12 +193,13 @@ demo() {
     if [ -n "${DISPLAY:-}" ]; then
         "$session_script" run "$session" "$host"
     else
-        local shot
-        shot=$build/Einstellungen$shots.png
-        "$session_script" run "$session" "$host" --page Einstellungen --screenshot "Z:${shot//\//\\}"
-        shot=$build/ZeigenUndZiehen$shots.png
-        "$session_script" run "$session" "$host" --page "Zeigen und Ziehen" --screenshot "Z:${shot//\//\\}"
-        echo "No DISPLAY: the sheet was shown under Xvfb; screenshots of both pages in $build/Einstellungen$shots.png and $build/ZeigenUndZiehen$shots.png"
+        local page shot saved=()
+        for page in Einstellungen "Zeigen und Ziehen" Beschleunigungskurve; do
+            shot=$build/${page// /}$shots.png
+            "$session_script" run "$session" "$host" --page "$page" --screenshot "Z:${shot//\//\\}"
+            saved+=("$shot")
+        done
+        echo "No DISPLAY: the sheet was shown under Xvfb; screenshots of its pages in ${saved[*]}"
     fi
 }
 
@@ -291,6 +293,11 @@ bench)
     install_missing modules
     build
     "$build/native/formatter_bench"
+    # The pages in the 64-bit Wine of a session of its own.
+    session=$build/bench-wine
+    "$session_script" start "$session" >/dev/null
+    trap '"$session_script" stop "$session"' EXIT
+    "$session_script" run "$session" "$build/x64/bin/sheet_bench.exe"
     ;;
 *)
     echo "usage: $0 demo [x86|arm64] | test | build | bench | dist" >&2

@@ -62,4 +62,39 @@
 #define IDC_TRACKING_DELAY_UPDOWN 423
 #define IDC_DEFAULTS_BUTTON     424
 
+// The third page, "Beschleunigungskurve".
+#define IDD_CURVEPAGE           120
+
+#define IDS_CURVE_TITLE         500
+#define IDS_CURVE_PRESET_WINDOWS 501
+#define IDS_CURVE_PRESET_ONE_TO_ONE 502
+#define IDS_CURVE_PRESET_CUSTOM 503
+#define IDS_CURVE_SCALE_FMT     504
+#define IDS_CURVE_SPEED_FMT     505
+#define IDS_CURVE_INVALID       506
+#define IDS_CURVE_LOGON         507
+#define IDS_CURVE_PRECISION_OFF 508
+#define IDS_CURVE_AXIS_X        509
+#define IDS_CURVE_AXIS_Y        510
+#define IDS_CURVE_X_NAME        511
+#define IDS_CURVE_Y_NAME        512
+#define IDS_BAD_DECIMAL_TEXT    513
+
+// Controls, in tab order. A label shows the help text of its control.
+#define IDC_CURVE_PRESET_LABEL  601
+#define IDC_CURVE_PRESET        602
+#define IDC_CURVE_SCALE_LABEL   603
+#define IDC_CURVE_SCALE         604
+#define IDC_CURVE_SPEED         605
+#define IDC_CURVE_GRAPH         606
+#define IDC_CURVE_POINT_LABEL   607
+#define IDC_CURVE_POINT         608
+#define IDC_CURVE_COUNTS_LABEL  609
+#define IDC_CURVE_COUNTS_EDIT   610
+#define IDC_CURVE_FACTOR_LABEL  611
+#define IDC_CURVE_FACTOR_EDIT   612
+#define IDC_CURVE_PRECISION_NOTE 613
+#define IDC_CURVE_NOTE          614
+#define IDC_CURVE_DEFAULTS      615
+
 #endif

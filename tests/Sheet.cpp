@@ -114,6 +114,55 @@ bool HasLiveOnlyWrites()
     return Values > 0;
 }
 
+std::ostream& operator<<(std::ostream& Out, const TCurveValue& Value)
+{
+    Out << "type " << Value.Type << ":";
+    for (BYTE Byte : Value.Bytes)
+        Out << " " << static_cast<int>(Byte);
+    return Out;
+}
+
+TCurveValue ReadCurveValue(const wchar_t* Name)
+{
+    TCurveValue Value = {0, std::vector<BYTE>(256)};
+    DWORD Size = static_cast<DWORD>(Value.Bytes.size());
+    if (RegGetValueW(HKEY_CURRENT_USER, StoredKey, Name, RRF_RT_ANY, &Value.Type, Value.Bytes.data(), &Size) != ERROR_SUCCESS)
+        return TCurveValue{0, {}};
+    Value.Bytes.resize(Size);
+    return Value;
+}
+
+void WriteCurveValue(const wchar_t* Name, const TCurveValue& Value)
+{
+    if (Value.Type == 0)
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, StoredKey, Name);
+    else
+        ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_CURRENT_USER, StoredKey, Name, Value.Type, Value.Bytes.data(),
+                                                 static_cast<DWORD>(Value.Bytes.size())));
+}
+
+TCurveValue CurveValue(unsigned X1, unsigned X2, unsigned X3, unsigned X4)
+{
+    TCurveValue Value = {REG_BINARY, std::vector<BYTE>(40)};
+    const unsigned Points[] = {0, X1, X2, X3, X4};
+    for (int i = 0; i < 5; ++i)
+        memcpy(&Value.Bytes[8 * i], &Points[i], 4);
+    return Value;
+}
+
+TCurveGuard::TCurveGuard() : FX(ReadCurveValue(L"SmoothMouseXCurve")), FY(ReadCurveValue(L"SmoothMouseYCurve")), FSpeed(10)
+{
+    SystemParametersInfoW(SPI_GETMOUSESPEED, 0, &FSpeed, 0);
+}
+
+TCurveGuard::~TCurveGuard()
+{
+    WriteCurveValue(L"SmoothMouseXCurve", FX);
+    WriteCurveValue(L"SmoothMouseYCurve", FY);
+    // Windows takes the speed in pvParam, Wine 8 in uiParam.
+    SystemParametersInfoW(SPI_SETMOUSESPEED, FSpeed, reinterpret_cast<void*>(static_cast<INT_PTR>(FSpeed)), SPIF_UPDATEINIFILE);
+}
+
 namespace
 {
 struct TFindBalloons

@@ -55,6 +55,34 @@ private:
     TMouseSettings FSaved;
 };
 
+// One of the acceleration curve's two values (SmoothMouseXCurve,
+// SmoothMouseYCurve) as the registry holds it; Type 0: absent.
+struct TCurveValue
+{
+    DWORD Type;
+    std::vector<BYTE> Bytes;
+    bool operator==(const TCurveValue& Other) const { return Type == Other.Type && Bytes == Other.Bytes; }
+};
+std::ostream& operator<<(std::ostream& Out, const TCurveValue& Value);
+TCurveValue ReadCurveValue(const wchar_t* Name);
+void WriteCurveValue(const wchar_t* Name, const TCurveValue& Value);
+// A value of points 1–4, raw 16.16, as Windows keeps it.
+TCurveValue CurveValue(unsigned X1, unsigned X2, unsigned X3, unsigned X4);
+
+// Saves both curve values, the pointer speed and the mouse settings, and
+// puts them back when it goes.
+class TCurveGuard
+{
+public:
+    TCurveGuard();
+    ~TCurveGuard();
+
+private:
+    TCurveValue FX, FY;
+    int FSpeed;
+    TMouseSettingsGuard FMouse;
+};
+
 // A message box of this thread, seen from a timer that runs in its modal
 // loop, read and closed.
 struct TSeenBox

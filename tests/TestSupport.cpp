@@ -195,3 +195,22 @@ DWORD RunProgram(const std::wstring& CommandLine, std::string& Output, DWORD Tim
 {
     return Run(CommandLine, &Output, TimeoutMs);
 }
+
+DWORD RunAsWindowsVersion(const wchar_t* Version, const std::wstring& Arguments, std::string& Output)
+{
+    wchar_t Self[MAX_PATH];
+    GetModuleFileNameW(nullptr, Self, MAX_PATH);
+    std::wstring Name = Self;
+    Name = Name.substr(Name.find_last_of(L'\\') + 1);
+    Name = Name.substr(0, Name.size() - 4) + L"_" + Version + L".exe";
+    const std::wstring Copy = ProgramFolder() + Name;
+    if (!CopyFileW(Self, Copy.c_str(), FALSE))
+        return static_cast<DWORD>(-1);
+    const std::wstring Defaults = L"Software\\Wine\\AppDefaults\\" + Name;
+    RegSetKeyValueW(HKEY_CURRENT_USER, Defaults.c_str(), L"Version", REG_SZ, Version,
+                    static_cast<DWORD>((wcslen(Version) + 1) * sizeof(wchar_t)));
+    const DWORD Code = RunProgram(L"\"" + Copy + L"\" " + Arguments, Output);
+    RegDeleteTreeW(HKEY_CURRENT_USER, Defaults.c_str());
+    DeleteFileW(Copy.c_str());
+    return Code;
+}

@@ -66,6 +66,12 @@ private:
     void* FOriginal;
 };
 
+// Runs this program once more, as Wine's Windows version Version ("win7",
+// "win10", …: Wine takes it from AppDefaults for a program of that name),
+// with Arguments; returns its exit code, or -1 when it could not be started,
+// and what it wrote to its standard output.
+DWORD RunAsWindowsVersion(const wchar_t* Version, const std::wstring& Arguments, std::string& Output);
+
 // Runs a program of the test's folder with arguments and returns its exit
 // code, or -1 when it could not be started.
 DWORD RunProgram(const std::wstring& CommandLine, DWORD TimeoutMs = 60000);

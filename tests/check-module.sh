@@ -99,6 +99,7 @@ check() {
                      match($0, /^ *Name: .*\(ID [0-9]+\)/) { id = $0; sub(/.*\(ID /, "", id); sub(/\).*/, "", id); print type, id }' <<<"$dump")
     grep -qx '5 100' <<<"$resources" || fail "no dialog 100"
     grep -qx '5 110' <<<"$resources" || fail "no dialog 110"
+    grep -qx '5 120' <<<"$resources" || fail "no dialog 120"
     grep -q '^6 ' <<<"$resources" || fail "no string table"
     grep -qx '16 1' <<<"$resources" || fail "no version block"
     grep -qx '24 2' <<<"$resources" || fail "no manifest with id 2"

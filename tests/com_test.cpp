@@ -20,12 +20,6 @@ protected:
     void TearDown() override { EXPECT_EQ(S_OK, Pointix().CanUnloadNow()) << "an object of the module is still alive"; }
 };
 
-BOOL CALLBACK AcceptPage(HPROPSHEETPAGE Page, LPARAM lParam)
-{
-    *reinterpret_cast<HPROPSHEETPAGE*>(lParam) = Page;
-    return TRUE;
-}
-
 BOOL CALLBACK RefusePage(HPROPSHEETPAGE, LPARAM lParam)
 {
     ++*reinterpret_cast<int*>(lParam);
@@ -238,21 +232,6 @@ TEST_F(ComTest, AddPagesRefusedByTheHostTakesNoReference)
     EXPECT_EQ(0u, Sheet->Release());
 }
 
-TEST_F(ComTest, AddPagesAcceptedHandsOverAPageThatHoldsAReference)
-{
-    IShellPropSheetExt* Sheet = NewExtension();
-    ASSERT_NE(nullptr, Sheet);
-    HPROPSHEETPAGE Page = nullptr;
-    EXPECT_EQ(S_OK, Sheet->AddPages(AcceptPage, reinterpret_cast<LPARAM>(&Page)));
-    ASSERT_NE(nullptr, Page);
-    EXPECT_EQ(2u, RefCount(Sheet));
-    // A page whose dialog never exists keeps its reference; give it back by
-    // hand so that the object goes.
-    EXPECT_TRUE(DestroyPropertySheetPage(Page));
-    EXPECT_EQ(1u, Sheet->Release());
-    EXPECT_EQ(0u, Sheet->Release());
-}
-
 namespace
 {
 // A host that takes at most Limit pages and keeps their handles.
@@ -272,13 +251,29 @@ BOOL CALLBACK TakeSome(HPROPSHEETPAGE Page, LPARAM lParam)
 }
 }
 
-// "Zeigen und Ziehen" comes second and owns itself: it keeps the module
-// loaded while its handle lives, also without a window and without the
-// object that made it, and goes with its handle. A host that refuses it
-// keeps the first page.
-TEST_F(ComTest, SecondPageLivesAsLongAsItsHandle)
+TEST_F(ComTest, AddPagesAcceptedHandsOverAPageThatHoldsAReference)
 {
-    for (size_t Limit : {1u, 2u})
+    IShellPropSheetExt* Sheet = NewExtension();
+    ASSERT_NE(nullptr, Sheet);
+    TPages Pages = {10, {}};
+    EXPECT_EQ(S_OK, Sheet->AddPages(TakeSome, reinterpret_cast<LPARAM>(&Pages)));
+    ASSERT_EQ(3u, Pages.Taken.size());
+    EXPECT_EQ(2u, RefCount(Sheet));
+    // A page whose dialog never exists keeps its reference; give it back by
+    // hand so that the object goes.
+    for (HPROPSHEETPAGE Page : Pages.Taken)
+        EXPECT_TRUE(DestroyPropertySheetPage(Page));
+    EXPECT_EQ(1u, Sheet->Release());
+    EXPECT_EQ(0u, Sheet->Release());
+}
+
+// "Zeigen und Ziehen" and "Beschleunigungskurve" come second and third and
+// own themselves: each keeps the module loaded while its handle lives, also
+// without a window and without the object that made it, and goes with its
+// handle. A host that refuses one keeps the pages before it.
+TEST_F(ComTest, OtherPagesLiveAsLongAsTheirHandles)
+{
+    for (size_t Limit : {1u, 2u, 3u})
     {
         SCOPED_TRACE(testing::Message() << "the host takes " << Limit << " page(s)");
         IShellPropSheetExt* Sheet = NewExtension();
@@ -290,7 +285,7 @@ TEST_F(ComTest, SecondPageLivesAsLongAsItsHandle)
         // The first page never got a window, so it keeps its reference.
         EXPECT_EQ(1u, Sheet->Release());
         EXPECT_EQ(0u, Sheet->Release());
-        EXPECT_EQ(Limit == 2 ? S_FALSE : S_OK, Pointix().CanUnloadNow()) << "the second page is alive as long as its handle";
+        EXPECT_EQ(Limit > 1 ? S_FALSE : S_OK, Pointix().CanUnloadNow()) << "the other pages are alive as long as their handles";
         for (HPROPSHEETPAGE Page : Pages.Taken)
             EXPECT_TRUE(DestroyPropertySheetPage(Page));
         EXPECT_EQ(S_OK, Pointix().CanUnloadNow());

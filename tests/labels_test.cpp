@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -154,9 +155,9 @@ TEST_F(LabelsTest, HelpPopupsForTheControlsThatHaveHelp)
     EXPECT_EQ(0u, Calls[0].Data);
 }
 
-// Every control of "Zeigen und Ziehen" has a German help text; a field's
-// label and up-down show the text of its edit.
-TEST_F(LabelsTest, HelpForEveryControlOfTheSecondPage)
+// Every control of "Zeigen und Ziehen" and "Beschleunigungskurve" has a
+// German help text; a field's label and up-down show the text of its edit.
+TEST_F(LabelsTest, HelpForEveryControlOfTheOtherPages)
 {
     const int Fields[][3] = {
         {IDC_DRAG_WIDTH_LABEL, IDC_DRAG_WIDTH_EDIT, IDC_DRAG_WIDTH_UPDOWN},
@@ -167,37 +168,49 @@ TEST_F(LabelsTest, HelpForEveryControlOfTheSecondPage)
         {IDC_MENU_DELAY_LABEL, IDC_MENU_DELAY_EDIT, IDC_MENU_DELAY_UPDOWN},
         {IDC_TRACKING_DELAY_LABEL, IDC_TRACKING_DELAY_EDIT, IDC_TRACKING_DELAY_UPDOWN},
     };
-    std::vector<std::pair<int, int>> Cases;  // control, string
+    std::vector<std::array<int, 3>> Cases;  // page, control, string
     for (const auto& Field : Fields)
         for (int Control : Field)
-            Cases.push_back({Control, Field[1]});
+            Cases.push_back({1, Control, Field[1]});
     for (int Own : {IDC_TRACKING_CHECK, IDC_TRACKING_ZORDER_CHECK, IDC_DEFAULTS_BUTTON})
-        Cases.push_back({Own, Own});
+        Cases.push_back({1, Own, Own});
+    const int CurveHelp[][2] = {
+        {IDC_CURVE_PRESET_LABEL, IDC_CURVE_PRESET}, {IDC_CURVE_PRESET, IDC_CURVE_PRESET},
+        {IDC_CURVE_SCALE_LABEL, IDC_CURVE_SCALE}, {IDC_CURVE_SCALE, IDC_CURVE_SCALE},
+        {IDC_CURVE_SPEED, IDC_CURVE_SPEED}, {IDC_CURVE_GRAPH, IDC_CURVE_GRAPH},
+        {IDC_CURVE_POINT_LABEL, IDC_CURVE_POINT}, {IDC_CURVE_POINT, IDC_CURVE_POINT},
+        {IDC_CURVE_COUNTS_LABEL, IDC_CURVE_COUNTS_EDIT}, {IDC_CURVE_COUNTS_EDIT, IDC_CURVE_COUNTS_EDIT},
+        {IDC_CURVE_FACTOR_LABEL, IDC_CURVE_FACTOR_EDIT}, {IDC_CURVE_FACTOR_EDIT, IDC_CURVE_FACTOR_EDIT},
+        {IDC_CURVE_PRECISION_NOTE, IDC_CURVE_NOTE}, {IDC_CURVE_NOTE, IDC_CURVE_NOTE}, {IDC_CURVE_DEFAULTS, IDC_CURVE_DEFAULTS},
+    };
+    for (const auto& Help : CurveHelp)
+        Cases.push_back({2, Help[0], Help[1]});
 
     TSheet Sheet;
-    Sheet.ShowPage(1);
     for (const auto& Case : Cases)
     {
-        SCOPED_TRACE(testing::Message() << "control " << Case.first);
+        SCOPED_TRACE(testing::Message() << "page " << Case[0] << ", control " << Case[1]);
+        if (Sheet.Page() != PropSheet_IndexToHwnd(Sheet.Window(), Case[0]))
+            Sheet.ShowPage(Case[0]);
         wchar_t Text[260] = L"";
-        EXPECT_GT(LoadStringW(Pointix().Module, Case.second, Text, 260), 40) << "a help text";
+        EXPECT_GT(LoadStringW(Pointix().Module, Case[2], Text, 260), 40) << "a help text";
         ForgetHelp();
-        RequestHelp(Sheet, Case.first);
+        RequestHelp(Sheet, Case[1]);
         const std::vector<THelpCall> Calls = HelpCalls();
         ASSERT_EQ(1u, Calls.size());
         EXPECT_EQ(Sheet.Page(), Calls[0].Caller);
         EXPECT_EQ(static_cast<UINT>(HH_DISPLAY_TEXT_POPUP), Calls[0].Command);
         EXPECT_EQ(Pointix().Module, Calls[0].Popup.hinst);
-        EXPECT_EQ(static_cast<UINT>(Case.second), Calls[0].Popup.idString);
+        EXPECT_EQ(static_cast<UINT>(Case[2]), Calls[0].Popup.idString);
         POINT Anchor = {0, 0};
-        ClientToScreen(Sheet.Item(Case.first), &Anchor);
+        ClientToScreen(Sheet.Item(Case[1]), &Anchor);
         EXPECT_EQ(Anchor.x, Calls[0].Popup.pt.x) << "the left edge of the control";
     }
     ForgetHelp();
     RequestHelp(Sheet, 0xFFFF);
     EXPECT_TRUE(HelpCalls().empty()) << "no popup for the explanations";
     Sheet.Destroy();
-    ASSERT_EQ(2u, HelpCalls().size()) << "each page closes every popup when it goes";
+    ASSERT_EQ(3u, HelpCalls().size()) << "each page closes every popup when it goes";
     for (const THelpCall& Call : HelpCalls())
         EXPECT_EQ(static_cast<UINT>(HH_CLOSE_ALL), Call.Command);
 }

@@ -138,8 +138,8 @@ BOOL CALLBACK CollectPage(HPROPSHEETPAGE Page, LPARAM lParam)
 }
 
 // A host that asks twice gets a second "Einstellungen" that runs on the same
-// pair of thunks, which the object gives back once. ("Zeigen und Ziehen"
-// comes after each, as a page of its own.)
+// pair of thunks, which the object gives back once. (The two other pages
+// come after each, as pages of their own.)
 TEST_F(LifetimeTest, SecondAddPagesServesBothPagesWithOneThunkPair)
 {
     IShellPropSheetExt* Extension = NewExtension();
@@ -147,7 +147,7 @@ TEST_F(LifetimeTest, SecondAddPagesServesBothPagesWithOneThunkPair)
     std::vector<HPROPSHEETPAGE> Pages;
     ASSERT_EQ(S_OK, Extension->AddPages(CollectPage, reinterpret_cast<LPARAM>(&Pages)));
     ASSERT_EQ(S_OK, Extension->AddPages(CollectPage, reinterpret_cast<LPARAM>(&Pages)));
-    ASSERT_EQ(4u, Pages.size());
+    ASSERT_EQ(6u, Pages.size());
     EXPECT_EQ(3u, RefCount(Extension));
 
     PROPSHEETHEADERW Header = {};
@@ -161,7 +161,7 @@ TEST_F(LifetimeTest, SecondAddPagesServesBothPagesWithOneThunkPair)
     void* Thunks[2] = {};
     for (int Index : {0, 1})
     {
-        PropSheet_SetCurSel(Sheet, nullptr, Index * 2);
+        PropSheet_SetCurSel(Sheet, nullptr, Index * 3);
         Thunks[Index] = reinterpret_cast<void*>(GetWindowLongPtrW(PropSheet_GetCurrentPageHwnd(Sheet), DWLP_DLGPROC));
     }
     ASSERT_NE(nullptr, Thunks[0]);
@@ -227,9 +227,10 @@ TEST_F(LifetimeTest, RepeatedUseLeaksNothing)
 }
 
 // ----------------------------------------------------------------------
-// The acceleration settings exist from Windows NT 5.1 on. Wine reports the
-// Windows version it is told to for a program, so each version runs in a
-// copy of this program that Wine takes for that version.
+// The acceleration settings exist from Windows NT 5.1 on, the acceleration
+// curve from NT 6.1. Wine reports the Windows version it is told to for a
+// program, so each version runs in a copy of this program that Wine takes
+// for that version.
 
 namespace
 {
@@ -241,16 +242,17 @@ const int AccelerationControls[] = {
 const char ExpectVariable[] = "POINTIX_EXPECT_ACCELERATION";
 }
 
-TEST(AccelerationVisibility, InThisProcess)
+// Disabled, so that only the copies run it.
+TEST(AccelerationVisibility, DISABLED_InThisProcess)
 {
     const char* Expect = std::getenv(ExpectVariable);
-    if (!Expect)
-        GTEST_SKIP() << "runs in a copy of the program started with a Windows version";
+    ASSERT_NE(nullptr, Expect) << "runs in a copy of the program started with a Windows version";
     const bool Shown = Expect[0] == '1';
     TMouseSettingsGuard Guard;
     ResetSettings({4, 4, {6, 10, 2}});
     TSheet Sheet;
     ASSERT_NE(nullptr, Sheet.Page());
+    EXPECT_EQ(std::atoi(Expect + 2), TabCtrl_GetItemCount(PropSheet_GetTabControl(Sheet.Window())));
     for (int Id : AccelerationControls)
         EXPECT_EQ(Shown, IsWindowVisible(Sheet.Item(Id)) != FALSE) << "control " << Id;
     for (int Id : {IDC_VERT_EDIT, IDC_HORZ_EDIT, IDC_LINK_LABEL, IDC_VERSION_LABEL})
@@ -274,35 +276,25 @@ TEST(AccelerationVisibility, InThisProcess)
 
 TEST(AccelerationVisibility, FollowsTheWindowsVersion)
 {
-    if (std::getenv(ExpectVariable))
-        GTEST_SKIP() << "this is already a copy";
     const struct
     {
         const wchar_t* Version;  // as Wine names it
-        bool Shown;
+        const char* Expect;      // acceleration shown, and the number of pages
     } Cases[] = {
-        {L"win98", false},  // not NT
-        {L"nt40", false},
-        {L"win2k", false},  // NT 5.0
-        {L"winxp", true},   // NT 5.1
-        {L"vista", true},   // NT 6.0
-        {L"win10", true},
+        {L"win98", "0 2"},  // not NT
+        {L"nt40", "0 2"},
+        {L"win2k", "0 2"},  // NT 5.0
+        {L"winxp", "1 2"},  // NT 5.1
+        {L"vista", "1 2"},  // NT 6.0
+        {L"win7", "1 3"},   // NT 6.1: the acceleration curve
+        {L"win10", "1 3"},
     };
-    wchar_t Self[MAX_PATH];
-    GetModuleFileNameW(nullptr, Self, MAX_PATH);
     for (const auto& Case : Cases)
     {
         SCOPED_TRACE(testing::Message() << Case.Version);
-        const std::wstring Name = std::wstring(L"page_tests_") + Case.Version + L".exe";
-        const std::wstring Copy = ProgramFolder() + Name;
-        ASSERT_TRUE(CopyFileW(Self, Copy.c_str(), FALSE));
-        const std::wstring Defaults = L"Software\\Wine\\AppDefaults\\" + Name;
-        ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_CURRENT_USER, Defaults.c_str(), L"Version", REG_SZ, Case.Version,
-                                                 static_cast<DWORD>((wcslen(Case.Version) + 1) * sizeof(wchar_t))));
-        SetEnvironmentVariableA(ExpectVariable, Case.Shown ? "1" : "0");
-        EXPECT_EQ(0u, RunProgram(L"\"" + Copy + L"\" --gtest_filter=AccelerationVisibility.InThisProcess"));
+        SetEnvironmentVariableA(ExpectVariable, Case.Expect);
+        std::string Output;
+        EXPECT_EQ(0u, RunAsWindowsVersion(Case.Version, L"--gtest_also_run_disabled_tests --gtest_filter=AccelerationVisibility.DISABLED_InThisProcess", Output)) << Output;
         SetEnvironmentVariableA(ExpectVariable, nullptr);
-        RegDeleteTreeW(HKEY_CURRENT_USER, Defaults.c_str());
-        DeleteFileW(Copy.c_str());
     }
 }

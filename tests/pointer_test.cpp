@@ -157,10 +157,10 @@ TEST_F(PointerPageTest, FollowsEinstellungenWithTheSameSize)
 {
     TSheet Sheet;
     HWND Tabs = PropSheet_GetTabControl(Sheet.Window());
-    ASSERT_EQ(2, TabCtrl_GetItemCount(Tabs));
-    const wchar_t* Titles[] = {L"Einstellungen", L"Zeigen und Ziehen"};
-    RECT Sizes[2] = {};
-    for (int i = 0; i < 2; ++i)
+    ASSERT_EQ(3, TabCtrl_GetItemCount(Tabs));
+    const wchar_t* Titles[] = {L"Einstellungen", L"Zeigen und Ziehen", L"Beschleunigungskurve"};
+    RECT Sizes[3] = {};
+    for (int i = 0; i < 3; ++i)
     {
         wchar_t Title[64] = L"";
         TCITEMW Item = {};
@@ -171,8 +171,11 @@ TEST_F(PointerPageTest, FollowsEinstellungenWithTheSameSize)
         EXPECT_EQ(std::wstring(Titles[i]), Title);
         GetClientRect(Sheet.ShowPage(i), &Sizes[i]);
     }
-    EXPECT_EQ(Sizes[0].right, Sizes[1].right);
-    EXPECT_EQ(Sizes[0].bottom, Sizes[1].bottom);
+    for (const RECT& Size : Sizes)
+    {
+        EXPECT_EQ(Sizes[0].right, Size.right);
+        EXPECT_EQ(Sizes[0].bottom, Size.bottom);
+    }
 }
 
 // Init shows what the system has; numbers outside a field's range show as

@@ -235,12 +235,13 @@ TEST(Registration, RefusesAModulePathThatWouldBeCut)
 
 namespace
 {
-// What MouseHost --list prints when our handler is the only one: both pages,
-// "Einstellungen" first.
+// What MouseHost --list prints when our handler is the only one: all three
+// pages, "Einstellungen" first.
 void ExpectOurPages(const std::string& Listed)
 {
-    EXPECT_NE(std::string::npos, Listed.find("pages: 2\n")) << Listed;
-    EXPECT_NE(std::string::npos, Listed.find("page 0: Einstellungen\npage 1: Zeigen und Ziehen\n")) << Listed;
+    EXPECT_NE(std::string::npos, Listed.find("pages: 3\n")) << Listed;
+    EXPECT_NE(std::string::npos, Listed.find("page 0: Einstellungen\npage 1: Zeigen und Ziehen\npage 2: Beschleunigungskurve\n"))
+        << Listed;
 }
 }
 

@@ -1,8 +1,9 @@
-// The guard around the numeric edits of both pages: a balloon tip that
+// The guard around the numeric edits of the pages: a balloon tip that
 // explains a refused keystroke, a paste check that lets only leading digits
-// in, and a clear check that refuses emptying the whole field.
+// (and in a field with decimals one comma) in, and a clear check that
+// refuses emptying the whole field.
 #include "PropSheetExt.h"
-#include "../server/Module.h"
+#include "../util/Module.h"
 #include "../util/Util.h"
 #include "../../res/resource.h"
 
@@ -61,8 +62,8 @@ private:
 };
 
 // True when the clipboard holds text whose first characters, as many as the
-// field takes, are all digits.
-bool IsDigitPaste(int TextLimit)
+// field takes, are all digits, with at most Commas decimal commas.
+bool IsNumberPaste(int TextLimit, int Commas)
 {
     if (!IsClipboardFormatAvailable(CF_UNICODETEXT))
         return false;
@@ -74,9 +75,24 @@ bool IsDigitPaste(int TextLimit)
     if (!Text || Text[0] == 0)
         return false;
     for (int i = 0; i < TextLimit && Text[i] != 0; ++i)
-        if (!IsDigitUnit(Text[i]))
+        if (!IsDigitUnit(Text[i]) && !(Text[i] == L',' && Commas-- > 0))
             return false;
     return true;
+}
+
+// A field with decimals takes a comma where its text outside the selection
+// (which a typed or pasted text replaces) has none.
+int CommasAllowed(HWND hEdit, const TNumberField& Field)
+{
+    if (!Field.Decimals)
+        return 0;
+    WCHAR Text[32];
+    const int Length = GetWindowTextW(hEdit, Text, 32);
+    const DWORD Selection = static_cast<DWORD>(SendMessageW(hEdit, EM_GETSEL, 0, 0));
+    for (int i = 0; i < Length; ++i)
+        if (Text[i] == L',' && (i < LOWORD(Selection) || i >= HIWORD(Selection)))
+            return 0;
+    return 1;
 }
 
 // The selection covers the whole text; an empty field counts as well.
@@ -88,10 +104,10 @@ bool ClearsWholeText(HWND hEdit)
 }
 }
 
-// Double-click fields take two digits.
+// Both double-click fields take two digits.
 LRESULT TPropSheetExt::EditSubclassProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
-    if (FGuard.Refuses(hWnd, uMsg, wParam, DigitLimit(VertField)))
+    if (FGuard.Refuses(hWnd, uMsg, wParam, VertField))
         return 0;
     switch (GetDlgCtrlID(hWnd))
     {
@@ -103,7 +119,7 @@ LRESULT TPropSheetExt::EditSubclassProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPA
     return 0;
 }
 
-bool TEntryGuard::Refuses(HWND hEdit, UINT uMsg, WPARAM wParam, int TextLimit)
+bool TEntryGuard::Refuses(HWND hEdit, UINT uMsg, WPARAM wParam, const TNumberField& Field)
 {
     switch (uMsg)
     {
@@ -112,16 +128,30 @@ bool TEntryGuard::Refuses(HWND hEdit, UINT uMsg, WPARAM wParam, int TextLimit)
         break;
     case WM_CHAR:
     {
+        // A whole-number field has ES_NUMBER, which decides whether the
+        // character goes in. A field with decimals cannot have it and
+        // refuses what it does not take itself: everything but digits, one
+        // comma and the control characters (backspace, the clipboard keys).
+        if (Field.Decimals)
+        {
+            const bool Takes = (wParam >= L'0' && wParam <= L'9') || (wParam == L',' && CommasAllowed(hEdit, Field));
+            if (Takes || wParam < L' ')
+            {
+                HideBalloon();
+                break;
+            }
+            ShowBalloon(hEdit, IDS_BAD_DECIMAL_TEXT);
+            return true;
+        }
         const BYTE Char = static_cast<BYTE>(wParam);
         if (Char == '\t' || (Char >= '0' && Char <= '9'))
             HideBalloon();
         else
-            ShowBalloon(hEdit);
-        // The edit's own ES_NUMBER decides whether the character goes in.
+            ShowBalloon(hEdit, IDS_BAD_CHAR_TEXT);
         break;
     }
     case WM_PASTE:
-        if (!IsDigitPaste(TextLimit))
+        if (!IsNumberPaste(DigitLimit(Field), CommasAllowed(hEdit, Field)))
         {
             MessageBeep(0);
             return true;
@@ -141,7 +171,7 @@ bool TEntryGuard::Refuses(HWND hEdit, UINT uMsg, WPARAM wParam, int TextLimit)
 // The balloon is made on the first refused character and then kept; it
 // always shows the tool of the edit it was made for, and only its position
 // follows the caret of the edit that refused the character.
-void TEntryGuard::ShowBalloon(HWND hEdit)
+void TEntryGuard::ShowBalloon(HWND hEdit, UINT TextId)
 {
     if (!FBalloon)
     {
@@ -158,7 +188,7 @@ void TEntryGuard::ShowBalloon(HWND hEdit)
         FToolInfo.uId = 0;
         GetClientRect(hEdit, &FToolInfo.rect);
         FToolInfo.hinst = HInstance;
-        FToolInfo.lpszText = MAKEINTRESOURCEW(IDS_BAD_CHAR_TEXT);
+        FToolInfo.lpszText = MAKEINTRESOURCEW(TextId);
         if (!SendMessageW(FBalloon, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&FToolInfo)))
         {
             DestroyWindow(FBalloon);

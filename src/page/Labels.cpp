@@ -1,8 +1,7 @@
 // Context help, the web link label and the version label.
 #include "PropSheetExt.h"
-#include "../server/Module.h"
+#include "../util/Module.h"
 #include "../util/Util.h"
-#include "../vsnprintf/vsnprintf.h"
 #include "PointixConfig.h"
 
 namespace
@@ -54,22 +53,11 @@ void TPropSheetExt::SetupLinkLabel(HWND hDlg)
 // any failure the template text stays.
 void TPropSheetExt::SetupVersionLabel(HWND hDlg)
 {
-    THeapBuffer<WCHAR> Text(TextCapacity * sizeof(WCHAR));
-    if (!Text)
-        return;
     DWORD Version[4] = {0, 0, 0, 0};
     if (!GetModuleVersion(HInstance, &Version[0], &Version[1], &Version[2], &Version[3]))
         return;
-    THeapBuffer<WCHAR> Format(TextCapacity * sizeof(WCHAR));
-    if (!Format)
-        return;
-    LoadStringW(HInstance, IDS_VERSION_FMT, Format.Get(), TextCapacity);
-    // The argument block: one slot per number, in the order of the format.
-    BYTE Slots[4 * SlotSize];
-    ZeroFill(Slots, sizeof(Slots));
-    for (int i = 0; i < 4; ++i)
-        ByteCopy(Slots + i * SlotSize, &Version[i], sizeof(DWORD));
-    if (FormatWide(Text.Get(), TextCapacity * sizeof(WCHAR), -1, Format.Get(), Slots) != -1)
+    THeapBuffer<WCHAR> Text(TextCapacity * sizeof(WCHAR));
+    if (Text && FormatResString(Text.Get(), TextCapacity, IDS_VERSION_FMT, Version, 4))
         SetDlgItemTextW(hDlg, IDC_VERSION_LABEL, Text.Get());
 }
 

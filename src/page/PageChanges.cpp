@@ -20,12 +20,9 @@ int TrackPosition(HWND hDlg, int Id)
     return static_cast<int>(SendDlgItemMessageW(hDlg, Id, TBM_GETPOS, 0, 0));
 }
 
-// Written means the system reads the value back afterwards, as on the page
-// "Zeigen und Ziehen".
-bool WriteDoubleClick(UINT Action, int Metric, UINT Value)
-{
-    return SystemParametersInfoW(Action, Value, nullptr, Persisted) && GetSystemMetrics(Metric) == static_cast<int>(Value);
-}
+// The double-click tolerances as the system keeps them.
+const TSettingDescription DoubleClickHeight = {VertField, 0, 4, 0, SPI_SETDOUBLECLKHEIGHT, SM_CYDOUBLECLK, false};
+const TSettingDescription DoubleClickWidth = {HorzField, 0, 4, 0, SPI_SETDOUBLECLKWIDTH, SM_CXDOUBLECLK, false};
 
 bool WriteMouse(int* Mouse)
 {
@@ -35,9 +32,9 @@ bool WriteMouse(int* Mouse)
 }
 
 // A numeric field is named by its label, the control before it.
-HWND LabelOf(HWND hDlg, int EditId)
+TFailedSetting LabelOf(HWND hDlg, int EditId)
 {
-    return GetWindow(GetDlgItem(hDlg, EditId), GW_HWNDPREV);
+    return TFailedSetting{GetWindow(GetDlgItem(hDlg, EditId), GW_HWNDPREV), 0};
 }
 }
 
@@ -128,17 +125,17 @@ BOOL TPropSheetExt::SetMouseParams(const int* Acceleration, const int* Threshold
 // changed, for the next Apply or for Cancel.
 bool TPropSheetExt::ApplyChanges(HWND hDlg)
 {
-    HWND Failed[3];
+    TFailedSetting Failed[3];
     int Count = 0;
     DWORD Unwritten = 0;
     if ((FChanged & CHANGED_VERT) &&
-        !WriteDoubleClick(SPI_SETDOUBLECLKHEIGHT, SM_CYDOUBLECLK, GetDlgItemInt(hDlg, IDC_VERT_EDIT, nullptr, FALSE)))
+        !WriteSetting(DoubleClickHeight, GetDlgItemInt(hDlg, IDC_VERT_EDIT, nullptr, FALSE)))
     {
         Unwritten |= CHANGED_VERT;
         Failed[Count++] = LabelOf(hDlg, IDC_VERT_EDIT);
     }
     if ((FChanged & CHANGED_HORZ) &&
-        !WriteDoubleClick(SPI_SETDOUBLECLKWIDTH, SM_CXDOUBLECLK, GetDlgItemInt(hDlg, IDC_HORZ_EDIT, nullptr, FALSE)))
+        !WriteSetting(DoubleClickWidth, GetDlgItemInt(hDlg, IDC_HORZ_EDIT, nullptr, FALSE)))
     {
         Unwritten |= CHANGED_HORZ;
         Failed[Count++] = LabelOf(hDlg, IDC_HORZ_EDIT);
@@ -157,7 +154,7 @@ bool TPropSheetExt::ApplyChanges(HWND hDlg)
             if (!WriteMouse(Mouse))
             {
                 Unwritten |= CHANGED_MOUSE;
-                Failed[Count++] = GetDlgItem(hDlg, IDC_ACCEL_GROUP);
+                Failed[Count++] = TFailedSetting{GetDlgItem(hDlg, IDC_ACCEL_GROUP), 0};
             }
         }
     }

@@ -1,7 +1,9 @@
-// Numeric fields, help popups and message boxes, as both pages use them.
+// Numeric fields, system settings, help popups and message boxes, as the
+// pages use them.
 #include "PageControls.h"
-#include "../server/Module.h"
+#include "../util/Module.h"
 #include "../util/Util.h"
+#include "../vsnprintf/vsnprintf.h"
 #include "../../res/resource.h"
 
 #include <stddef.h>
@@ -33,7 +35,7 @@ int Clamp(const TNumberField& Field, int Value)
 
 int DigitLimit(const TNumberField& Field)
 {
-    int Digits = 1;
+    int Digits = Field.Decimals ? 2 : 1;
     for (int Rest = Field.Max; Rest >= 10; Rest /= 10)
         ++Digits;
     return Digits;
@@ -46,14 +48,114 @@ void SetupNumberField(HWND hDlg, const TNumberField& Field, int Value)
     SendDlgItemMessageW(hDlg, Field.UpDownId, UDM_SETPOS, 0, MAKELONG(LOWORD(Value), 0));
 }
 
+int FormatDecimal(WCHAR* Text, int Value, int Decimals)
+{
+    WCHAR Reversed[16];
+    int Count = 0;
+    for (unsigned Rest = Value < 0 ? 0 : Value; Count < 15 && (Rest > 0 || Count <= Decimals); Rest /= 10)
+    {
+        if (Count == Decimals && Decimals > 0)
+            Reversed[Count++] = L',';
+        Reversed[Count++] = static_cast<WCHAR>(L'0' + Rest % 10);
+    }
+    for (int i = 0; i < Count; ++i)
+        Text[i] = Reversed[Count - 1 - i];
+    Text[Count] = 0;
+    return Count;
+}
+
+void ShowNumber(HWND hDlg, const TNumberField& Field, int Value)
+{
+    WCHAR Text[16];
+    FormatDecimal(Text, Value, Field.Decimals);
+    SetDlgItemTextW(hDlg, Field.EditId, Text);
+}
+
+// The edit's digits, with as many decimals as the field has after its
+// comma (more are cut); false when there is no digit at all.
+bool ReadNumber(HWND hDlg, const TNumberField& Field, int& Value)
+{
+    WCHAR Text[32];
+    GetDlgItemTextW(hDlg, Field.EditId, Text, 32);
+    bool Digits = false;
+    int Decimals = -1;
+    Value = 0;
+    for (const WCHAR* At = Text; *At; ++At)
+    {
+        if (*At == L',' && Field.Decimals && Decimals < 0)
+            Decimals = 0;
+        else if (*At < L'0' || *At > L'9')
+            return false;
+        else if (Decimals < Field.Decimals && Value < 100000000)
+        {
+            Value = Value * 10 + (*At - L'0');
+            Digits = true;
+            Decimals += Decimals >= 0;
+        }
+    }
+    for (Decimals = Decimals < 0 ? 0 : Decimals; Decimals < Field.Decimals; ++Decimals)
+        Value *= 10;
+    return Digits;
+}
+
 int TakeNumber(HWND hDlg, const TNumberField& Field)
 {
-    BOOL Read = FALSE;
-    const int Typed = static_cast<int>(GetDlgItemInt(hDlg, Field.EditId, &Read, FALSE));
+    int Typed = 0;
+    const bool Read = ReadNumber(hDlg, Field, Typed);
     const int Value = Clamp(Field, Read ? Typed : Field.Min);
     if (!Read || Value != Typed)
-        SetDlgItemInt(hDlg, Field.EditId, Value, FALSE);
+        ShowNumber(hDlg, Field, Value);
     return Value;
+}
+
+bool RecordFieldChange(HWND hDlg, HWND hEdit, const TNumberField& Field, int& LastGood)
+{
+    if (SendMessageW(hEdit, WM_GETTEXTLENGTH, 0, 0) == 0)
+    {
+        ShowNumber(hDlg, Field, LastGood);
+        return false;
+    }
+    int Typed = 0;
+    if (ReadNumber(hDlg, Field, Typed))
+        LastGood = Clamp(Field, Typed);
+    return true;
+}
+
+bool FormatResString(WCHAR* Text, int Capacity, UINT FormatId, const DWORD* Numbers, int Count)
+{
+    THeapBuffer<WCHAR> Format(Capacity * sizeof(WCHAR));
+    THeapBuffer<BYTE> Slots(Count * SlotSize);
+    if (!Format || !Slots || LoadStringW(HInstance, FormatId, Format.Get(), Capacity) == 0)
+        return false;
+    // The argument block: one slot per number, in the order of the format.
+    for (int i = 0; i < Count; ++i)
+        ByteCopy(Slots.Get() + i * SlotSize, &Numbers[i], sizeof(DWORD));
+    return FormatWide(Text, Capacity * sizeof(WCHAR), -1, Format.Get(), Slots.Get()) != -1;
+}
+
+bool IsCheckBox(const TSettingDescription& Setting)
+{
+    return Setting.Field.UpDownId == 0;
+}
+
+int ReadSetting(const TSettingDescription& Setting)
+{
+    if (!Setting.GetAction)
+        return GetSystemMetrics(Setting.Metric);
+    // UINT, DWORD or BOOL: 32 bits each.
+    int Value = 0;
+    SystemParametersInfoW(Setting.GetAction, 0, &Value, 0);
+    return IsCheckBox(Setting) ? Value != 0 : Clamp(Setting.Field, Value);
+}
+
+// Wine, for one, answers an access-violation status for the tracking delay.
+bool WriteSetting(const TSettingDescription& Setting, int Value)
+{
+    const UINT Persisted = SPIF_UPDATEINIFILE | SPIF_SENDCHANGE;
+    const BOOL Answer = Setting.ValueInPvParam
+        ? SystemParametersInfoW(Setting.SetAction, 0, reinterpret_cast<void*>(static_cast<UINT_PTR>(Value)), Persisted)
+        : SystemParametersInfoW(Setting.SetAction, Value, nullptr, Persisted);
+    return Answer && ReadSetting(Setting) == Value;
 }
 
 // From the system directory only: a file of that name in the host
@@ -129,9 +231,9 @@ void FillPageRecord(PROPSHEETPAGEW& Page, WORD TemplateId, WORD TitleId, void* D
     Page.pfnDlgProc = reinterpret_cast<DLGPROC>(DlgProc);
 }
 
-WNDPROC SubclassEdit(HWND hEdit, void* Thunk)
+WNDPROC SubclassControl(HWND hControl, void* Thunk)
 {
-    return reinterpret_cast<WNDPROC>(SetWindowLongPtrW(hEdit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Thunk)));
+    return reinterpret_cast<WNDPROC>(SetWindowLongPtrW(hControl, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Thunk)));
 }
 
 int ShowSheetMessage(HWND hPage, const WCHAR* Text, UINT Type)
@@ -150,7 +252,7 @@ void MarkPageChanged(HWND hPage)
     SendMessageW(GetParent(hPage), PSM_CHANGED, reinterpret_cast<WPARAM>(hPage), 0);
 }
 
-bool RefuseApply(HWND hPage, const HWND* FailedLabels, int Count)
+bool RefuseApply(HWND hPage, const TFailedSetting* Failed, int Count)
 {
     if (Count == 0)
         return false;
@@ -164,7 +266,8 @@ bool RefuseApply(HWND hPage, const HWND* FailedLabels, int Count)
             Text[Length++] = L'\r';
             Text[Length++] = L'\n';
             WCHAR* Name = Text + Length;
-            const int NameLength = GetWindowTextW(FailedLabels[i], Name, MessageCapacity - Length);
+            const int NameLength = Failed[i].Label ? GetWindowTextW(Failed[i].Label, Name, MessageCapacity - Length)
+                                                   : LoadStringW(HInstance, Failed[i].NameId, Name, MessageCapacity - Length);
             for (int j = 0; j < NameLength; ++j)
                 if (Name[j] != L'&' && !(Name[j] == L':' && j == NameLength - 1))
                     Text[Length++] = Name[j];

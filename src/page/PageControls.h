@@ -1,6 +1,7 @@
-// What both pages of the Mouse control panel share: the description of a
-// numeric field, the guard around numeric edits, context help through the
-// HTML Help control, and message boxes under the sheet's caption.
+// What the pages of the Mouse control panel share: the description of a
+// numeric field and of a system setting, the guard around numeric edits,
+// context help through the HTML Help control, and message boxes under the
+// sheet's caption.
 #ifndef POINTIX_PAGECONTROLS_H
 #define POINTIX_PAGECONTROLS_H
 
@@ -8,25 +9,64 @@
 #include <commctrl.h>
 #include <htmlhelp.h>
 
-// A numeric field: an edit with an up-down buddy, and the range it takes.
+// A numeric field: an edit, its up-down buddy (0: none), and the range it
+// takes, counted in its last decimal place. A field with decimals shows
+// and takes a decimal comma and no up-down.
 struct TNumberField
 {
     WORD EditId;
     WORD UpDownId;
-    WORD Min;
-    WORD Max;
+    int Min;
+    int Max;
+    BYTE Decimals;
 };
 
 // Value brought to the nearest bound of the field's range.
 int Clamp(const TNumberField& Field, int Value);
-// As many digits as the field's largest value has; the edit takes no more.
+// As many characters as the field's largest value has, with its comma;
+// the edit takes no more.
 int DigitLimit(const TNumberField& Field);
 // Limits the edit's text, sets the up-down's range and puts Value into it
 // (the up-down brings it into the range and writes the edit).
 void SetupNumberField(HWND hDlg, const TNumberField& Field, int Value);
+// Value as the field shows it ("12", or "12,50" with two decimals).
+void ShowNumber(HWND hDlg, const TNumberField& Field, int Value);
 // The edit's number brought to the nearest bound of the range. When that
 // changed it, the edit shows the number that counts from now on.
 int TakeNumber(HWND hDlg, const TNumberField& Field);
+// At the edit's EN_CHANGE: an emptied field gets LastGood back (and that
+// change arrives as an EN_CHANGE of its own); otherwise LastGood becomes
+// the number the field now holds. True when the field holds a new text.
+bool RecordFieldChange(HWND hDlg, HWND hEdit, const TNumberField& Field, int& LastGood);
+// Value, counted in its last of Decimals decimal places, as text with a
+// decimal comma; returns the text's length. Text takes at least 16
+// characters.
+int FormatDecimal(WCHAR* Text, int Value, int Decimals);
+// The string FormatId of the module formatted with Count numbers into Text;
+// false when that failed, and Text is then of no use.
+bool FormatResString(WCHAR* Text, int Capacity, UINT FormatId, const DWORD* Numbers, int Count);
+
+// A system setting: the field that shows it, how the system keeps it, and
+// Windows' default. A check box is a field with the range 0–1 and no
+// up-down; it is its own label.
+struct TSettingDescription
+{
+    TNumberField Field;
+    WORD LabelId;
+    WORD Default;
+    WORD GetAction;   // SPI_GET…, or 0 to read the metric
+    WORD SetAction;
+    BYTE Metric;
+    bool ValueInPvParam;  // SPI_SET… takes the value in pvParam, not in uiParam
+};
+
+bool IsCheckBox(const TSettingDescription& Setting);
+// What the system has, brought into the field's range.
+int ReadSetting(const TSettingDescription& Setting);
+// Persisted and announced to every program at once, so nobody has to log
+// off for it. True when the system reads the value back afterwards: a call
+// may answer non-zero without having stored it.
+bool WriteSetting(const TSettingDescription& Setting, int Value);
 
 // HtmlHelpW of hhctrl.ocx, loaded at run time.
 typedef HWND(WINAPI* THtmlHelpW)(HWND hwndCaller, LPCWSTR pszFile, UINT uCommand, DWORD_PTR dwData);
@@ -54,11 +94,12 @@ private:
 class TEntryGuard
 {
 public:
-    // Looks at a message before the edit gets it. True when the message is
-    // refused: the edit must not see it, and its result is 0. TextLimit is
-    // the number of characters the edit takes.
-    bool Refuses(HWND hEdit, UINT uMsg, WPARAM wParam, int TextLimit);
-    void ShowBalloon(HWND hEdit);
+    // Looks at a message before the edit of Field gets it. True when the
+    // message is refused: the edit must not see it, and its result is 0.
+    // A field with decimals takes one decimal comma besides the digits.
+    bool Refuses(HWND hEdit, UINT uMsg, WPARAM wParam, const TNumberField& Field);
+    // TextId: what the balloon says, the first time it is shown.
+    void ShowBalloon(HWND hEdit, UINT TextId);
     void HideBalloon();
     // At the page's WM_DESTROY.
     void DestroyBalloon();
@@ -86,19 +127,26 @@ LRESULT CALLBACK EditEntry(TPage* Self, HWND hWnd, UINT uMsg, WPARAM wParam, LPA
 // dialog template, the title from the string table and the dialog
 // procedure; everything else 0.
 void FillPageRecord(PROPSHEETPAGEW& Page, WORD TemplateId, WORD TitleId, void* DlgProc);
-// The window procedure an edit had before subclassing, after it got
+// The window procedure a control had before subclassing, after it got
 // Thunk as its new one.
-WNDPROC SubclassEdit(HWND hEdit, void* Thunk);
+WNDPROC SubclassControl(HWND hControl, void* Thunk);
 // A message box with Text under the sheet's caption, owned by the page.
 // Returns 0 when no box could be shown.
 int ShowSheetMessage(HWND hPage, const WCHAR* Text, UINT Type);
 // Tells the sheet the page has changes, which enables Apply.
 void MarkPageChanged(HWND hPage);
+// A setting that could not be written, named by the text of its label
+// (without mnemonic and closing colon) or, with no label, by the string
+// NameId of the module.
+struct TFailedSetting
+{
+    HWND Label;
+    UINT NameId;
+};
 // Ends an apply of the page's PSN_APPLY in which Count writes failed: one
-// message under the sheet's caption names each of their settings by the
-// text of its label (without mnemonic and closing colon), the page stays
-// changed so that Apply can try again, and the sheet stays open on it
+// message under the sheet's caption names each of their settings, the page
+// stays changed so that Apply can try again, and the sheet stays open on it
 // (PSNRET_INVALID). With Count 0 it does nothing and returns false.
-bool RefuseApply(HWND hPage, const HWND* FailedLabels, int Count);
+bool RefuseApply(HWND hPage, const TFailedSetting* Failed, int Count);
 
 #endif

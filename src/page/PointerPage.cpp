@@ -1,58 +1,35 @@
-// The page "Zeigen und Ziehen": its settings, how each is read, shown and
-// written, and the page's life from Add to the sheet's release.
+// The page "Zeigen und Ziehen": its settings, how each is shown, edited and
+// written.
 #include "PointerPage.h"
-#include "CallbackThunk.h"
-#include "../server/Module.h"
 #include "../util/Util.h"
 #include "../../res/resource.h"
 
 namespace
 {
-const UINT Persisted = SPIF_UPDATEINIFILE | SPIF_SENDCHANGE;
-
-// One setting of the page: its control, how the system keeps it, and
-// Windows' default. A check box is a field with the range 0–1 and no
-// up-down; it is its own label.
-struct TSettingDescription
-{
-    TNumberField Field;
-    WORD LabelId;
-    WORD Default;
-    WORD GetAction;   // SPI_GET…, or 0 to read the metric
-    WORD SetAction;
-    BYTE Metric;
-    bool ValueInPvParam;  // SPI_SET… takes the value in pvParam, not in uiParam
-};
-
 const TSettingDescription Settings[PointerSettingCount] = {
-    {{IDC_DRAG_WIDTH_EDIT, IDC_DRAG_WIDTH_UPDOWN, 1, 99}, IDC_DRAG_WIDTH_LABEL, 4,
+    {{IDC_DRAG_WIDTH_EDIT, IDC_DRAG_WIDTH_UPDOWN, 1, 99, 0}, IDC_DRAG_WIDTH_LABEL, 4,
      0, SPI_SETDRAGWIDTH, SM_CXDRAG, false},
-    {{IDC_DRAG_HEIGHT_EDIT, IDC_DRAG_HEIGHT_UPDOWN, 1, 99}, IDC_DRAG_HEIGHT_LABEL, 4,
+    {{IDC_DRAG_HEIGHT_EDIT, IDC_DRAG_HEIGHT_UPDOWN, 1, 99, 0}, IDC_DRAG_HEIGHT_LABEL, 4,
      0, SPI_SETDRAGHEIGHT, SM_CYDRAG, false},
-    {{IDC_HOVER_TIME_EDIT, IDC_HOVER_TIME_UPDOWN, 10, 5000}, IDC_HOVER_TIME_LABEL, 400,
+    {{IDC_HOVER_TIME_EDIT, IDC_HOVER_TIME_UPDOWN, 10, 5000, 0}, IDC_HOVER_TIME_LABEL, 400,
      SPI_GETMOUSEHOVERTIME, SPI_SETMOUSEHOVERTIME, 0, false},
-    {{IDC_HOVER_WIDTH_EDIT, IDC_HOVER_WIDTH_UPDOWN, 1, 99}, IDC_HOVER_WIDTH_LABEL, 4,
+    {{IDC_HOVER_WIDTH_EDIT, IDC_HOVER_WIDTH_UPDOWN, 1, 99, 0}, IDC_HOVER_WIDTH_LABEL, 4,
      SPI_GETMOUSEHOVERWIDTH, SPI_SETMOUSEHOVERWIDTH, 0, false},
-    {{IDC_HOVER_HEIGHT_EDIT, IDC_HOVER_HEIGHT_UPDOWN, 1, 99}, IDC_HOVER_HEIGHT_LABEL, 4,
+    {{IDC_HOVER_HEIGHT_EDIT, IDC_HOVER_HEIGHT_UPDOWN, 1, 99, 0}, IDC_HOVER_HEIGHT_LABEL, 4,
      SPI_GETMOUSEHOVERHEIGHT, SPI_SETMOUSEHOVERHEIGHT, 0, false},
-    {{IDC_MENU_DELAY_EDIT, IDC_MENU_DELAY_UPDOWN, 0, 5000}, IDC_MENU_DELAY_LABEL, 400,
+    {{IDC_MENU_DELAY_EDIT, IDC_MENU_DELAY_UPDOWN, 0, 5000, 0}, IDC_MENU_DELAY_LABEL, 400,
      SPI_GETMENUSHOWDELAY, SPI_SETMENUSHOWDELAY, 0, false},
-    {{IDC_TRACKING_CHECK, 0, 0, 1}, IDC_TRACKING_CHECK, 0,
+    {{IDC_TRACKING_CHECK, 0, 0, 1, 0}, IDC_TRACKING_CHECK, 0,
      SPI_GETACTIVEWINDOWTRACKING, SPI_SETACTIVEWINDOWTRACKING, 0, true},
-    {{IDC_TRACKING_ZORDER_CHECK, 0, 0, 1}, IDC_TRACKING_ZORDER_CHECK, 0,
+    {{IDC_TRACKING_ZORDER_CHECK, 0, 0, 1, 0}, IDC_TRACKING_ZORDER_CHECK, 0,
      SPI_GETACTIVEWNDTRKZORDER, SPI_SETACTIVEWNDTRKZORDER, 0, true},
-    {{IDC_TRACKING_DELAY_EDIT, IDC_TRACKING_DELAY_UPDOWN, 0, 5000}, IDC_TRACKING_DELAY_LABEL, 0,
+    {{IDC_TRACKING_DELAY_EDIT, IDC_TRACKING_DELAY_UPDOWN, 0, 5000, 0}, IDC_TRACKING_DELAY_LABEL, 0,
      SPI_GETACTIVEWNDTRKTIMEOUT, SPI_SETACTIVEWNDTRKTIMEOUT, 0, true},
 };
 
 // Bringing the activated window to the front and the delay mean something
 // only while window tracking is on.
 const int TrackingDependents[] = {psTrackingZOrder, psTrackingDelay};
-
-bool IsCheckBox(const TSettingDescription& Setting)
-{
-    return Setting.Field.UpDownId == 0;
-}
 
 // The setting whose edit or check box has this ID, or -1.
 int SettingOf(int ControlId)
@@ -74,86 +51,10 @@ UINT HelpStringOf(int CtrlId)
             return Setting.Field.EditId;
     return 0;
 }
-
-int ReadSetting(const TSettingDescription& Setting)
-{
-    if (!Setting.GetAction)
-        return GetSystemMetrics(Setting.Metric);
-    // UINT, DWORD or BOOL: 32 bits each.
-    int Value = 0;
-    SystemParametersInfoW(Setting.GetAction, 0, &Value, 0);
-    return IsCheckBox(Setting) ? Value != 0 : Clamp(Setting.Field, Value);
 }
 
-// Persisted and announced to every program at once, so nobody has to log
-// off for it. Written means the system reads the value back afterwards: a
-// call may answer non-zero without having stored it (Wine answers an
-// access-violation status for the tracking delay).
-bool WriteSetting(const TSettingDescription& Setting, int Value)
+TPointerPage::TPointerPage() : TOwnedPage(IDD_POINTERPAGE, IDS_POINTER_TITLE)
 {
-    const BOOL Answer = Setting.ValueInPvParam
-        ? SystemParametersInfoW(Setting.SetAction, 0, reinterpret_cast<void*>(static_cast<UINT_PTR>(Value)), Persisted)
-        : SystemParametersInfoW(Setting.SetAction, Value, nullptr, Persisted);
-    return Answer && ReadSetting(Setting) == Value;
-}
-}
-
-void TPointerPage::Add(LPFNADDPROPSHEETPAGE pfnAddPage, LPARAM lParam)
-{
-    TPointerPage* Page = new TPointerPage;
-    if (!Page)
-        return;
-    HPROPSHEETPAGE Handle = Page->Create();
-    if (!Handle)
-    {
-        delete Page;
-        return;
-    }
-    // From here on the sheet's release notification frees the page, also
-    // when the host refuses it and the handle is destroyed right away.
-    if (!pfnAddPage(Handle, lParam))
-        DestroyPropertySheetPage(Handle);
-}
-
-TPointerPage::TPointerPage()
-{
-    InterlockedIncrement(&ObjectCount);
-    FHelp.Load();
-}
-
-TPointerPage::~TPointerPage()
-{
-    FHelp.Free();
-    if (FEditProcThunk)
-        FreeCallbackThunk(FEditProcThunk);
-    if (FDlgProcThunk)
-        FreeCallbackThunk(FDlgProcThunk);
-    InterlockedDecrement(&ObjectCount);
-}
-
-HPROPSHEETPAGE TPointerPage::Create()
-{
-    FDlgProcThunk = MakeCallbackThunk(reinterpret_cast<void*>(&DialogEntry<TPointerPage>), this);
-    if (!FDlgProcThunk)
-        return nullptr;
-    FEditProcThunk = MakeCallbackThunk(reinterpret_cast<void*>(&EditEntry<TPointerPage>), this);
-    if (!FEditProcThunk)
-        return nullptr;
-    PROPSHEETPAGEW Page;
-    FillPageRecord(Page, IDD_POINTERPAGE, IDS_POINTER_TITLE, FDlgProcThunk);
-    Page.dwFlags |= PSP_USECALLBACK;
-    Page.pfnCallback = PageCallback;
-    Page.lParam = reinterpret_cast<LPARAM>(this);
-    return CreatePropertySheetPageW(&Page);
-}
-
-// The sheet calls this when it gives the page up, after the page's window
-// (if it ever had one) is gone.
-UINT CALLBACK TPointerPage::PageCallback(HWND, UINT uMsg, LPPROPSHEETPAGEW Page)
-{
-    if (uMsg == PSPCB_RELEASE)
-        delete reinterpret_cast<TPointerPage*>(Page->lParam);
-    return 1;
 }
 
 INT_PTR TPointerPage::PageDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam)
@@ -187,7 +88,7 @@ LRESULT TPointerPage::EditSubclassProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPAR
     const int Setting = SettingOf(GetDlgCtrlID(hWnd));
     if (Setting < 0)
         return 0;
-    if (FGuard.Refuses(hWnd, uMsg, wParam, DigitLimit(Settings[Setting].Field)))
+    if (FGuard.Refuses(hWnd, uMsg, wParam, Settings[Setting].Field))
         return 0;
     return CallWindowProcW(FOldEditProc[Setting], hWnd, uMsg, wParam, lParam);
 }
@@ -208,7 +109,7 @@ void TPointerPage::OnInitDialog(HWND hDlg)
     // procedure and counted as no change.
     for (int i = 0; i < PointerSettingCount; ++i)
         if (!IsCheckBox(Settings[i]))
-            FOldEditProc[i] = SubclassEdit(GetDlgItem(hDlg, Settings[i].Field.EditId), FEditProcThunk);
+            FOldEditProc[i] = SubclassControl(GetDlgItem(hDlg, Settings[i].Field.EditId), FEditProcThunk);
 }
 
 void TPointerPage::OnDestroy(HWND hDlg)
@@ -216,7 +117,7 @@ void TPointerPage::OnDestroy(HWND hDlg)
     FHelp.CloseAll();
     for (int i = 0; i < PointerSettingCount; ++i)
         if (FOldEditProc[i])
-            SubclassEdit(GetDlgItem(hDlg, Settings[i].Field.EditId), reinterpret_cast<void*>(FOldEditProc[i]));
+            SubclassControl(GetDlgItem(hDlg, Settings[i].Field.EditId), reinterpret_cast<void*>(FOldEditProc[i]));
     FGuard.DestroyBalloon();
 }
 
@@ -244,17 +145,8 @@ void TPointerPage::OnCommand(HWND hDlg, UINT Code, HWND hCtl, UINT Id)
 void TPointerPage::OnEditChange(HWND hDlg, HWND hEdit, int Setting)
 {
     FGuard.HideBalloon();
-    if (!FOldEditProc[Setting])
-        return;
-    // A field may not stay empty. The number put back arrives as a new
-    // EN_CHANGE and is recorded there.
-    if (SendMessageW(hEdit, WM_GETTEXTLENGTH, 0, 0) == 0)
-    {
-        SetDlgItemInt(hDlg, Settings[Setting].Field.EditId, FLastGood[Setting], FALSE);
-        return;
-    }
-    FLastGood[Setting] = Clamp(Settings[Setting].Field, GetDlgItemInt(hDlg, Settings[Setting].Field.EditId, nullptr, FALSE));
-    MarkPageChanged(hDlg);
+    if (FOldEditProc[Setting] && RecordFieldChange(hDlg, hEdit, Settings[Setting].Field, FLastGood[Setting]))
+        MarkPageChanged(hDlg);
 }
 
 void TPointerPage::OnHelp(HWND hDlg, int CtrlId)
@@ -280,7 +172,7 @@ void TPointerPage::ShowControl(HWND hDlg, int Setting, int Value)
     if (IsCheckBox(Settings[Setting]))
         CheckDlgButton(hDlg, Id, Value ? BST_CHECKED : BST_UNCHECKED);
     else
-        SetDlgItemInt(hDlg, Id, Value, FALSE);
+        ShowNumber(hDlg, Settings[Setting].Field, Value);
 }
 
 // What the control holds; a number out of range is brought to the nearest
@@ -310,7 +202,7 @@ void TPointerPage::EnableTrackingControls(HWND hDlg)
 // written stays different, so Apply can try it again.
 bool TPointerPage::ApplyChanges(HWND hDlg)
 {
-    HWND Failed[PointerSettingCount];
+    TFailedSetting Failed[PointerSettingCount];
     int Count = 0;
     for (int i = 0; i < PointerSettingCount; ++i)
     {
@@ -320,7 +212,7 @@ bool TPointerPage::ApplyChanges(HWND hDlg)
         if (WriteSetting(Settings[i], Value))
             FSaved[i] = Value;
         else
-            Failed[Count++] = GetDlgItem(hDlg, Settings[i].LabelId);
+            Failed[Count++] = TFailedSetting{GetDlgItem(hDlg, Settings[i].LabelId), 0};
     }
     return !RefuseApply(hDlg, Failed, Count);
 }

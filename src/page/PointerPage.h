@@ -8,8 +8,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "PageControls.h"
-#include "../util/Object.h"
+#include "OwnedPage.h"
 
 // The settings of the page, in tab order.
 enum TPointerSetting
@@ -26,26 +25,15 @@ enum TPointerSetting
     PointerSettingCount
 };
 
-// The page owns itself: it is made by Add, counted in the module's object
-// count while it lives, and freed when the sheet releases it, whether or
-// not its dialog was ever created.
-class TPointerPage : public TObject
+class TPointerPage : public TOwnedPage
 {
 public:
-    // Makes the page and hands it to the host. A page the host refuses is
-    // destroyed again.
-    static void Add(LPFNADDPROPSHEETPAGE pfnAddPage, LPARAM lParam);
-
     TPointerPage();
-    ~TPointerPage() override;
 
     INT_PTR PageDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam);
     LRESULT EditSubclassProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
 
 private:
-    static UINT CALLBACK PageCallback(HWND hWnd, UINT uMsg, LPPROPSHEETPAGEW Page);
-    HPROPSHEETPAGE Create();
-
     void OnInitDialog(HWND hDlg);
     void OnDestroy(HWND hDlg);
     void OnCommand(HWND hDlg, UINT Code, HWND hCtl, UINT Id);
@@ -58,10 +46,6 @@ private:
     int ControlValue(HWND hDlg, int Setting);
     void EnableTrackingControls(HWND hDlg);
 
-    void* FDlgProcThunk;
-    void* FEditProcThunk;
-    THelpLibrary FHelp;
-    TEntryGuard FGuard;
     WNDPROC FOldEditProc[PointerSettingCount];
     // What the page started from: the system's values when it was
     // initialized, then what Apply wrote.

@@ -2,8 +2,9 @@
 // with its initialization and clean-up.
 #include "PropSheetExt.h"
 #include "CallbackThunk.h"
+#include "CurvePage.h"
 #include "PointerPage.h"
-#include "../server/Module.h"
+#include "../util/Module.h"
 
 namespace
 {
@@ -16,12 +17,6 @@ const int AccelerationControls[] = {
 };
 
 const int MaxThreshold = 16;
-
-bool ShowsAccelerationSettings(const OSVERSIONINFOW* Version)
-{
-    return Version->dwPlatformId == VER_PLATFORM_WIN32_NT &&
-           (Version->dwMajorVersion > 5 || (Version->dwMajorVersion == 5 && Version->dwMinorVersion > 0));
-}
 }
 
 TPropSheetExt::TPropSheetExt()
@@ -114,9 +109,12 @@ HRESULT STDMETHODCALLTYPE TPropSheetExt::AddPages(LPFNADDPROPSHEETPAGE pfnAddPag
     }
     // The page holds this reference until its dialog is destroyed.
     InterlockedIncrement(&FRefCount);
-    // The second page owns itself; whether it could be added or not, the
-    // first one stays.
-    TPointerPage::Add(pfnAddPage, lParam);
+    // The other pages own themselves; whether they could be added or not,
+    // the first one stays.
+    TOwnedPage::Add<TPointerPage>(pfnAddPage, lParam);
+    // Windows keeps the acceleration curve from Windows 7 (NT 6.1) on.
+    if (IsWindowsNT(6, 1))
+        TOwnedPage::Add<TCurvePage>(pfnAddPage, lParam);
     return S_OK;
 }
 
@@ -162,7 +160,7 @@ void TPropSheetExt::OnInitDialog(HWND hDlg)
     FSavedDblClkWidth = GetSystemMetrics(SM_CXDOUBLECLK);
     SetupNumberField(hDlg, HorzField, FSavedDblClkWidth);
 
-    if (ShowsAccelerationSettings(OsVersionInfo))
+    if (IsWindowsNT(5, 1))
     {
         SendDlgItemMessageW(hDlg, IDC_THRESHOLD1_TRACK, TBM_SETRANGEMIN, FALSE, 0);
         SendDlgItemMessageW(hDlg, IDC_THRESHOLD1_TRACK, TBM_SETRANGEMAX, FALSE, MaxThreshold);
@@ -194,8 +192,8 @@ void TPropSheetExt::OnInitDialog(HWND hDlg)
 // caused found the saved procedures still null and recorded nothing.
 void TPropSheetExt::SubclassEdits(HWND hDlg)
 {
-    FOldVertEditProc = SubclassEdit(GetDlgItem(hDlg, IDC_VERT_EDIT), FEditProcThunk);
-    FOldHorzEditProc = SubclassEdit(GetDlgItem(hDlg, IDC_HORZ_EDIT), FEditProcThunk);
+    FOldVertEditProc = SubclassControl(GetDlgItem(hDlg, IDC_VERT_EDIT), FEditProcThunk);
+    FOldHorzEditProc = SubclassControl(GetDlgItem(hDlg, IDC_HORZ_EDIT), FEditProcThunk);
 }
 
 void TPropSheetExt::OnDestroy(HWND hDlg)
@@ -204,9 +202,9 @@ void TPropSheetExt::OnDestroy(HWND hDlg)
     if (FLinkFont)
         DeleteObject(FLinkFont);
     if (FOldVertEditProc)
-        SubclassEdit(GetDlgItem(hDlg, IDC_VERT_EDIT), reinterpret_cast<void*>(FOldVertEditProc));
+        SubclassControl(GetDlgItem(hDlg, IDC_VERT_EDIT), reinterpret_cast<void*>(FOldVertEditProc));
     if (FOldHorzEditProc)
-        SubclassEdit(GetDlgItem(hDlg, IDC_HORZ_EDIT), reinterpret_cast<void*>(FOldHorzEditProc));
+        SubclassControl(GetDlgItem(hDlg, IDC_HORZ_EDIT), reinterpret_cast<void*>(FOldHorzEditProc));
     FGuard.DestroyBalloon();
     // Only Release destroys the object. The dialog manager still calls this
     // procedure through the thunk after WM_DESTROY, so the object and its

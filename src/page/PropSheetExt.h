@@ -12,8 +12,8 @@
 #include "../../res/resource.h"
 
 // The double-click fields.
-const TNumberField VertField = {IDC_VERT_EDIT, IDC_VERT_UPDOWN, 0, 99};
-const TNumberField HorzField = {IDC_HORZ_EDIT, IDC_HORZ_UPDOWN, 0, 99};
+const TNumberField VertField = {IDC_VERT_EDIT, IDC_VERT_UPDOWN, 0, 99, 0};
+const TNumberField HorzField = {IDC_HORZ_EDIT, IDC_HORZ_UPDOWN, 0, 99, 0};
 
 // Dirty bits of the page.
 const DWORD CHANGED_VERT = 0x01;

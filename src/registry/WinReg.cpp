@@ -59,14 +59,20 @@ LONG TWinReg::CreateKey(LPCWSTR Path)
 {
     HKEY Key = nullptr;
     const LONG Result = RegCreateKeyExW(BaseKey(), Path, 0, nullptr, REG_OPTION_NON_VOLATILE, Access, nullptr, &Key, nullptr);
-    if (Result != ERROR_SUCCESS)
-        return Result;
-    if (FCurrentKey)
+    if (Result == ERROR_SUCCESS)
         SetCurrentKey(Key);
-    else
-        FCurrentKey = Key;
-    return ERROR_SUCCESS;
+    return Result;
 }
+
+LONG TWinReg::OpenKey(LPCWSTR Path)
+{
+    HKEY Key = nullptr;
+    const LONG Result = RegOpenKeyExW(BaseKey(), Path, 0, Access, &Key);
+    if (Result == ERROR_SUCCESS)
+        SetCurrentKey(Key);
+    return Result;
+}
+
 
 // Deletes the key with all its subkeys, deepest first. The current key is
 // the same, still open, afterwards. Subkeys are visited from the last index
@@ -113,4 +119,9 @@ LONG TWinReg::WriteValue(LPCWSTR Name, const void* Data, DWORD Type, DWORD Size)
 LONG TWinReg::WriteString(LPCWSTR Name, LPCWSTR Value)
 {
     return WriteValue(Name, Value, REG_SZ, (StringLength(Value) + 1) * sizeof(WCHAR));
+}
+
+LONG TWinReg::ReadValue(LPCWSTR Name, void* Data, DWORD* Type, DWORD* Size)
+{
+    return RegQueryValueExW(FCurrentKey, Name, nullptr, Type, static_cast<BYTE*>(Data), Size);
 }

@@ -21,9 +21,14 @@ public:
     HKEY CurrentKey() const { return FCurrentKey; }
 
     LONG CreateKey(LPCWSTR Path);
+    // Opens an existing key as CreateKey would make it; nothing is created.
+    LONG OpenKey(LPCWSTR Path);
     LONG DeleteKey(LPCWSTR Path);
     LONG WriteValue(LPCWSTR Name, const void* Data, DWORD Type, DWORD Size);
     LONG WriteString(LPCWSTR Name, LPCWSTR Value);
+    // Size: the room at Data on the way in, the value's size on the way
+    // out. A value larger than the room answers ERROR_MORE_DATA.
+    LONG ReadValue(LPCWSTR Name, void* Data, DWORD* Type, DWORD* Size);
 
 private:
     HKEY FCurrentKey;

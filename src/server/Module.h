@@ -1,16 +1,12 @@
-// Module-wide state of the COM server: the instance handle, the count of
-// live COM objects that decides unloading, and the Windows version snapshot
-// taken when the module is loaded.
+// The COM server's own state: the class it serves and the entry's
+// notification. What the rest of the module reads about the module (its
+// instance handle, object count and Windows version) is in util/Module.h.
 #ifndef POINTIX_MODULE_H
 #define POINTIX_MODULE_H
 
 #include <windows.h>
 
-extern HINSTANCE HInstance;
-extern volatile LONG ObjectCount;
-// Null before attach, after detach, and when its allocation failed; no class
-// factory is handed out while it is null.
-extern OSVERSIONINFOW* OsVersionInfo;
+#include "../util/Module.h"
 
 // The class identifier of PointixConfig.h.
 extern const CLSID CLSID_PropSheetExt;

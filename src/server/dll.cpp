@@ -14,6 +14,12 @@ OSVERSIONINFOW* OsVersionInfo;
 
 const CLSID CLSID_PropSheetExt = POINTIX_CLSID_INIT;
 
+bool IsWindowsNT(DWORD Major, DWORD Minor)
+{
+    return OsVersionInfo->dwPlatformId == VER_PLATFORM_WIN32_NT &&
+           (OsVersionInfo->dwMajorVersion > Major || (OsVersionInfo->dwMajorVersion == Major && OsVersionInfo->dwMinorVersion >= Minor));
+}
+
 void DllNotify(DWORD Reason)
 {
     if (Reason == DLL_PROCESS_ATTACH)

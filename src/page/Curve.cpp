@@ -1,0 +1,209 @@
+// The acceleration curve's numbers: registry values, Windows' curves, the
+// 1:1 curve and the gain.
+#include "Curve.h"
+
+namespace
+{
+const double One = 65536.0;        // 1 in 16.16
+const double CountsPerSpeed = 3.5;  // a report's counts per unit of mouse speed
+const unsigned Largest = 0x7FFFFFFF;
+
+// Points 1–4 of the curves Windows ships.
+const unsigned WindowsX[] = {0x6E15, 0x14000, 0x3DC29, 0x280000};
+const unsigned WindowsY8[] = {0x111FD, 0x42400, 0x12FC00, 0x1BBC000};
+const unsigned WindowsY7[] = {0x15EB8, 0x54CCD, 0x184CCD, 0x2380000};
+
+// Windows' divisor of the DPI.
+unsigned DpiDivisor(bool Windows8)
+{
+    return Windows8 ? 120 : 150;
+}
+
+// k in 16.16, cut as Windows cuts it.
+unsigned DpiFactor(bool Windows8, unsigned Dpi)
+{
+    return Dpi * 65536 / DpiDivisor(Windows8);
+}
+
+unsigned Nearest(double Value)
+{
+    if (Value <= 0)
+        return 0;
+    if (Value >= Largest)
+        return Largest;
+    return static_cast<unsigned>(Value + 0.5);
+}
+
+unsigned Bounded(unsigned Value, unsigned Low, unsigned High)
+{
+    return Value < Low ? Low : Value > High ? High : Value;
+}
+
+// Y at mouse speed V (16.16 units as a double): linear between the points,
+// along the last segment past the last point.
+double YAt(const TCurve& Curve, double V)
+{
+    int i = 1;
+    while (i < CurvePoints - 1 && V > Curve.X[i])
+        ++i;
+    const double X0 = Curve.X[i - 1], X1 = Curve.X[i], Y0 = Curve.Y[i - 1], Y1 = Curve.Y[i];
+    return Y0 + (Y1 - Y0) * (V - X0) / (X1 - X0);
+}
+}
+
+bool SameCurve(const TCurve& A, const TCurve& B)
+{
+    for (int i = 0; i < CurvePoints; ++i)
+        if (A.X[i] != B.X[i] || A.Y[i] != B.Y[i])
+            return false;
+    return true;
+}
+
+bool IsWritableCurve(const TCurve& Curve)
+{
+    if (Curve.X[0] != 0 || Curve.Y[0] != 0)
+        return false;
+    for (int i = 1; i < CurvePoints; ++i)
+        if (Curve.X[i] <= Curve.X[i - 1] || Curve.Y[i] < Curve.Y[i - 1] || Curve.X[i] > Largest || Curve.Y[i] > Largest)
+            return false;
+    return true;
+}
+
+bool ReadCurveValue(const unsigned char* Bytes, unsigned Size, unsigned* Values)
+{
+    if (Size != CurveValueSize)
+        return false;
+    for (int i = 0; i < CurvePoints; ++i)
+    {
+        const unsigned char* Point = Bytes + 8 * i;
+        Values[i] = Point[0] | Point[1] << 8 | Point[2] << 16 | static_cast<unsigned>(Point[3]) << 24;
+        if (Point[4] | Point[5] | Point[6] | Point[7])
+            return false;
+    }
+    return Values[0] == 0;
+}
+
+void WriteCurveValue(const unsigned* Values, unsigned char* Bytes)
+{
+    for (int i = 0; i < CurvePoints; ++i)
+        for (int b = 0; b < 8; ++b)
+            Bytes[8 * i + b] = b < 4 ? static_cast<unsigned char>(Values[i] >> 8 * b) : 0;
+}
+
+void WindowsCurve(TCurve& Curve, bool Windows8)
+{
+    Curve.X[0] = Curve.Y[0] = 0;
+    for (int i = 1; i < CurvePoints; ++i)
+    {
+        Curve.X[i] = WindowsX[i - 1];
+        Curve.Y[i] = Windows8 ? WindowsY8[i - 1] : WindowsY7[i - 1];
+    }
+}
+
+// Y rises by 56 a point and X by 16 k a point, so Y / v is 3.5 / k and the
+// gain (s / 10) exactly; at another speed X rises s / 10 times as fast.
+// With k cut as Windows cuts it, the cut cancels out.
+void OneToOneCurve(TCurve& Curve, bool Windows8, unsigned Dpi, unsigned Speed)
+{
+    const unsigned Step = DpiFactor(Windows8, Dpi) * 16;
+    for (unsigned i = 0; i < CurvePoints; ++i)
+    {
+        Curve.X[i] = Step * i * Speed / 10;
+        Curve.Y[i] = 56 * 65536 * i;
+    }
+}
+
+double GainScale(bool Windows8, unsigned Dpi, unsigned Speed)
+{
+    return DpiFactor(Windows8, Dpi) / One * Speed / 10 / CountsPerSpeed;
+}
+
+double GainAt(const TCurve& Curve, double Scale, double Counts)
+{
+    const double V = Counts / CountsPerSpeed * One;
+    return Scale * YAt(Curve, V) / V;
+}
+
+double PointCounts(const TCurve& Curve, int Index)
+{
+    return Curve.X[Index] / One * CountsPerSpeed;
+}
+
+double PointGain(const TCurve& Curve, double Scale, int Index)
+{
+    return Scale * Curve.Y[Index] / Curve.X[Index];
+}
+
+bool MovePoint(TCurve& Curve, double Scale, int Index, double Counts, double Gain, bool Clamp)
+{
+    const unsigned XLow = Curve.X[Index - 1] + 1;
+    const unsigned XHigh = Index + 1 < CurvePoints ? Curve.X[Index + 1] - 1 : Largest;
+    const unsigned YLow = Curve.Y[Index - 1];
+    const unsigned YHigh = Index + 1 < CurvePoints ? Curve.Y[Index + 1] : Largest;
+    const unsigned Wanted = Nearest(Counts / CountsPerSpeed * One);
+    const unsigned X = Bounded(Wanted, XLow, XHigh);
+    if (XLow > XHigh || (!Clamp && X != Wanted))
+        return false;
+    Curve.X[Index] = X;
+    Curve.Y[Index] = Bounded(Nearest(Gain * X / Scale), YLow, YHigh);
+    return true;
+}
+
+int Rounded(double Value)
+{
+    return Value < 0 ? -static_cast<int>(0.5 - Value) : static_cast<int>(Value + 0.5);
+}
+
+// ln(m) for m in [1, 2) from the series of artanh, then the power of two.
+double Log10(double Value)
+{
+    int Exponent = 0;
+    while (Value >= 2)
+    {
+        Value /= 2;
+        ++Exponent;
+    }
+    while (Value < 1)
+    {
+        Value *= 2;
+        --Exponent;
+    }
+    const double T = (Value - 1) / (Value + 1), T2 = T * T;
+    double Term = T, Sum = 0;
+    for (int k = 1; k <= 13; k += 2)
+    {
+        Sum += Term / k;
+        Term *= T2;
+    }
+    const double Ln2 = 0.6931471805599453, Ln10 = 2.302585092994046;
+    return (2 * Sum + Exponent * Ln2) / Ln10;
+}
+
+// 10^e = 2^n · e^r with r in [0, ln 2), e^r from its series.
+double Pow10(double Exponent)
+{
+    const double Ln2 = 0.6931471805599453, Ln10 = 2.302585092994046;
+    double R = Exponent * Ln10;
+    int N = 0;
+    while (R >= Ln2)
+    {
+        R -= Ln2;
+        ++N;
+    }
+    while (R < 0)
+    {
+        R += Ln2;
+        --N;
+    }
+    double Term = 1, Sum = 1;
+    for (int k = 1; k <= 12; ++k)
+    {
+        Term *= R / k;
+        Sum += Term;
+    }
+    for (; N > 0; --N)
+        Sum *= 2;
+    for (; N < 0; ++N)
+        Sum /= 2;
+    return Sum;
+}

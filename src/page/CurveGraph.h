@@ -1,0 +1,41 @@
+// The graph of the page "Beschleunigungskurve": the gain ("Faktor") against
+// the mouse movement per report ("Zählimpulse je Meldung"), with the line of
+// factor 1 and the four points as handles. The counts axis is logarithmic,
+// because Windows' own points lie a decade apart; both axes fit the curve.
+// Drawn with GDI in the system's colours (readable in high-contrast themes)
+// into a bitmap first, so that a redraw never flickers.
+#ifndef POINTIX_CURVEGRAPH_H
+#define POINTIX_CURVEGRAPH_H
+
+#include <windows.h>
+
+#include "Curve.h"
+
+class TCurveGraph
+{
+public:
+    // Fits the axes to the curve: the decades around its points, and a
+    // factor axis up to a round number above its largest gain and 1.
+    void Fit(const TCurve& Curve, double Scale);
+    // Draws into the graph's area of hdc, Selected (1–4) marked.
+    void Draw(HDC hdc, const RECT& Area, HFONT Font, const TCurve& Curve, double Scale, int Selected);
+    // The point whose handle lies under Where as last drawn, or 0.
+    int HandleAt(const TCurve& Curve, double Scale, POINT Where) const;
+    // Counts and gain at Where, held inside the plot.
+    void ValueAt(POINT Where, double& Counts, double& Gain) const;
+
+private:
+    int XOf(double Counts) const;
+    int YOf(double Gain) const;
+    POINT HandleOf(const TCurve& Curve, double Scale, int Index) const;
+    void DrawAxes(HDC hdc, int Width, int Height, int LineHeight) const;
+
+    RECT FPlot;
+    int FLogLow, FLogHigh;
+    // The factor axis: FGainTicks steps of FGainStep.
+    double FGainStep;
+    int FGainTicks;
+    int FHandle;
+};
+
+#endif

@@ -1,0 +1,481 @@
+// The page "Beschleunigungskurve": presets, display scale, the chosen
+// point's fields, dragging in the graph, and the two registry values.
+#include "CurvePage.h"
+#include "../registry/WinReg.h"
+#include "../util/Module.h"
+#include "../util/Util.h"
+#include "../../res/resource.h"
+
+namespace
+{
+const WCHAR MouseKey[] = L"Control Panel\\Mouse";
+const WCHAR* const ValueNames[] = {L"SmoothMouseXCurve", L"SmoothMouseYCurve"};
+// How the message of a failed Apply names each value.
+const UINT ValueTitles[] = {IDS_CURVE_X_NAME, IDS_CURVE_Y_NAME};
+
+// The display scales of the combo box, 100 % to 500 % in steps of 25,
+// each a DPI of 96 per 100 %.
+const int ScaleLow = 100, ScaleStep = 25, ScaleCount = 17, BaseDpi = 96;
+const int SpeedLow = 1, SpeedHigh = 20, SpeedDefault = 10;
+
+// The chosen point's place on the counts axis and its factor, both in
+// hundredths: wide enough for Windows' own curve and the 1:1 curve at
+// every scale and pointer speed (up to 1792 counts and a factor of 26).
+const TNumberField Fields[CurveFieldCount] = {
+    {IDC_CURVE_COUNTS_EDIT, 0, 1, 200000, 2},
+    {IDC_CURVE_FACTOR_EDIT, 0, 1, 9999, 2},
+};
+
+const int TextCapacity = 260;
+
+int FieldOf(int ControlId)
+{
+    for (int i = 0; i < CurveFieldCount; ++i)
+        if (Fields[i].EditId == ControlId)
+            return i;
+    return -1;
+}
+
+int Bounded(int Value, int Low, int High)
+{
+    return Value < Low ? Low : Value > High ? High : Value;
+}
+
+double BoundedField(double Value, const TNumberField& Field)
+{
+    const double Low = Field.Min / 100.0, High = Field.Max / 100.0;
+    return Value < Low ? Low : Value > High ? High : Value;
+}
+
+// Where the stored curve came from.
+enum TStored
+{
+    stFound,
+    stAbsent,
+    stUnusable
+};
+
+// The stored curve; Windows' own where a value is missing or unusable.
+TStored ReadStoredCurve(TCurve& Curve, bool Windows8)
+{
+    TWinReg Registry;
+    bool Present = false, Usable = Registry.OpenKey(MouseKey) == ERROR_SUCCESS;
+    for (int v = 0; v < 2 && Usable; ++v)
+    {
+        BYTE Bytes[CurveValueSize];
+        DWORD Type = 0, Size = sizeof(Bytes);
+        const LONG Result = Registry.ReadValue(ValueNames[v], Bytes, &Type, &Size);
+        Present = Present || Result != ERROR_FILE_NOT_FOUND;
+        Usable = Result == ERROR_SUCCESS && Type == REG_BINARY && ReadCurveValue(Bytes, Size, v ? Curve.Y : Curve.X);
+    }
+    if (Usable && IsWritableCurve(Curve))
+        return stFound;
+    WindowsCurve(Curve, Windows8);
+    return Present ? stUnusable : stAbsent;
+}
+
+// Writes one value and reads it back: true when the registry then holds
+// exactly these 40 bytes as binary.
+bool StoreValue(TWinReg& Registry, int Value, const unsigned* Numbers)
+{
+    BYTE Bytes[CurveValueSize], Read[CurveValueSize];
+    WriteCurveValue(Numbers, Bytes);
+    DWORD Type = 0, Size = sizeof(Read);
+    if (Registry.WriteValue(ValueNames[Value], Bytes, REG_BINARY, CurveValueSize) != ERROR_SUCCESS ||
+        Registry.ReadValue(ValueNames[Value], Read, &Type, &Size) != ERROR_SUCCESS || Type != REG_BINARY ||
+        Size != CurveValueSize)
+        return false;
+    for (unsigned i = 0; i < CurveValueSize; ++i)
+        if (Read[i] != Bytes[i])
+            return false;
+    return true;
+}
+}
+
+TCurvePage::TCurvePage() : TOwnedPage(IDD_CURVEPAGE, IDS_CURVE_TITLE)
+{
+}
+
+INT_PTR TCurvePage::PageDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    switch (uMsg)
+    {
+    case WM_INITDIALOG:
+        OnInitDialog(hDlg);
+        break;
+    case WM_DESTROY:
+        OnDestroy(hDlg);
+        break;
+    case WM_COMMAND:
+        OnCommand(hDlg, HIWORD(wParam), reinterpret_cast<HWND>(lParam), LOWORD(wParam));
+        break;
+    case WM_HELP:
+        OnHelp(hDlg, reinterpret_cast<HELPINFO*>(lParam)->iCtrlId);
+        break;
+    case WM_DRAWITEM:
+    {
+        const DRAWITEMSTRUCT* Item = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+        if (Item->CtlID != IDC_CURVE_GRAPH)
+            break;
+        const HFONT Font = reinterpret_cast<HFONT>(SendMessageW(hDlg, WM_GETFONT, 0, 0));
+        FGraph.Draw(Item->hDC, Item->rcItem, Font, FCurve, GainScaleNow(hDlg), FPoint);
+        return TRUE;
+    }
+    case WM_NOTIFY:
+    {
+        const UINT Code = reinterpret_cast<NMHDR*>(lParam)->code;
+        if (Code == static_cast<UINT>(PSN_SETACTIVE))
+            OnSetActive(hDlg);
+        // A value that could not be written keeps the sheet open on this
+        // page, with Apply still enabled.
+        else if (Code == static_cast<UINT>(PSN_APPLY) && !ApplyChanges(hDlg))
+            return TRUE;
+        break;
+    }
+    }
+    return 0;
+}
+
+LRESULT TCurvePage::EditSubclassProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    const int Id = GetDlgCtrlID(hWnd);
+    if (Id == IDC_CURVE_GRAPH)
+        return GraphProc(hWnd, uMsg, wParam, lParam);
+    const int Field = FieldOf(Id);
+    if (Field < 0)
+        return 0;
+    if (FGuard.Refuses(hWnd, uMsg, wParam, Fields[Field]))
+        return 0;
+    return CallWindowProcW(FOldFieldProc[Field], hWnd, uMsg, wParam, lParam);
+}
+
+void TCurvePage::OnInitDialog(HWND hDlg)
+{
+    FWindows8 = IsWindowsNT(6, 2);
+    FPoint = 1;
+    WCHAR Text[TextCapacity];
+    for (UINT Preset = IDS_CURVE_PRESET_WINDOWS; Preset <= IDS_CURVE_PRESET_CUSTOM; ++Preset)
+    {
+        LoadStringW(HInstance, Preset, Text, TextCapacity);
+        SendDlgItemMessageW(hDlg, IDC_CURVE_PRESET, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Text));
+    }
+    for (int i = 0; i < ScaleCount; ++i)
+    {
+        const DWORD Percent = ScaleLow + i * ScaleStep;
+        FormatResString(Text, TextCapacity, IDS_CURVE_SCALE_FMT, &Percent, 1);
+        SendDlgItemMessageW(hDlg, IDC_CURVE_SCALE, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Text));
+    }
+    // The step nearest to the screen's logical DPI.
+    HDC Screen = GetDC(nullptr);
+    const int ScreenDpi = Screen ? GetDeviceCaps(Screen, LOGPIXELSX) : BaseDpi;
+    if (Screen)
+        ReleaseDC(nullptr, Screen);
+    const int Step = (ScreenDpi * 100 / BaseDpi - ScaleLow + ScaleStep / 2) / ScaleStep;
+    SendDlgItemMessageW(hDlg, IDC_CURVE_SCALE, CB_SETCURSEL, Bounded(Step, 0, ScaleCount - 1), 0);
+    for (int Point = 1; Point < CurvePoints; ++Point)
+    {
+        Text[0] = static_cast<WCHAR>(L'0' + Point);
+        Text[1] = 0;
+        SendDlgItemMessageW(hDlg, IDC_CURVE_POINT, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Text));
+    }
+    SendDlgItemMessageW(hDlg, IDC_CURVE_POINT, CB_SETCURSEL, 0, 0);
+    for (const TNumberField& Field : Fields)
+        SendDlgItemMessageW(hDlg, Field.EditId, EM_LIMITTEXT, DigitLimit(Field), 0);
+
+    ReadPointerSettings(hDlg);
+    if (ReadStoredCurve(FCurve, FWindows8) == stUnusable)
+        ShowNote(hDlg, IDS_CURVE_INVALID);
+    FSaved = FCurve;
+    ShowCurve(hDlg);
+    // Only now: the EN_CHANGE of the values put in above found no saved
+    // procedure and counted as no change.
+    for (int i = 0; i < CurveFieldCount; ++i)
+        FOldFieldProc[i] = SubclassControl(GetDlgItem(hDlg, Fields[i].EditId), FEditProcThunk);
+    FOldGraphProc = SubclassControl(GetDlgItem(hDlg, IDC_CURVE_GRAPH), FEditProcThunk);
+}
+
+void TCurvePage::OnDestroy(HWND hDlg)
+{
+    FHelp.CloseAll();
+    for (int i = 0; i < CurveFieldCount; ++i)
+        if (FOldFieldProc[i])
+            SubclassControl(GetDlgItem(hDlg, Fields[i].EditId), reinterpret_cast<void*>(FOldFieldProc[i]));
+    if (FOldGraphProc)
+        SubclassControl(GetDlgItem(hDlg, IDC_CURVE_GRAPH), reinterpret_cast<void*>(FOldGraphProc));
+    FGuard.DestroyBalloon();
+}
+
+// The pointer speed the graph uses, and whether the curve is in use at
+// all: the third number of the mouse triple, which only the first page
+// writes.
+void TCurvePage::ReadPointerSettings(HWND hDlg)
+{
+    int Speed = SpeedDefault;
+    SystemParametersInfoW(SPI_GETMOUSESPEED, 0, &Speed, 0);
+    FSpeed = Bounded(Speed, SpeedLow, SpeedHigh);
+    WCHAR Text[TextCapacity];
+    const DWORD Shown = FSpeed;
+    if (FormatResString(Text, TextCapacity, IDS_CURVE_SPEED_FMT, &Shown, 1))
+        SetDlgItemTextW(hDlg, IDC_CURVE_SPEED, Text);
+    int Mouse[3] = {0, 0, 1};
+    SystemParametersInfoW(SPI_GETMOUSE, 0, Mouse, 0);
+    Text[0] = 0;
+    if (Mouse[2] == 0)
+        LoadStringW(HInstance, IDS_CURVE_PRECISION_OFF, Text, TextCapacity);
+    SetDlgItemTextW(hDlg, IDC_CURVE_PRECISION_NOTE, Text);
+}
+
+void TCurvePage::OnSetActive(HWND hDlg)
+{
+    const int Speed = FSpeed;
+    ReadPointerSettings(hDlg);
+    if (Speed != FSpeed)
+        ShowCurve(hDlg);
+}
+
+void TCurvePage::OnCommand(HWND hDlg, UINT Code, HWND hCtl, UINT Id)
+{
+    const int Field = FieldOf(Id);
+    if (Field >= 0 && Code == EN_CHANGE)
+        OnFieldChange(hDlg, hCtl, Field);
+    else if (Field >= 0 && Code == EN_KILLFOCUS)
+        TakeField(hDlg, Field);
+    else if (Code == CBN_SELCHANGE && Id == IDC_CURVE_PRESET)
+        ChoosePreset(hDlg, static_cast<int>(SendMessageW(hCtl, CB_GETCURSEL, 0, 0)));
+    else if (Code == CBN_SELCHANGE && Id == IDC_CURVE_SCALE)
+    {
+        // The 1:1 curve is one for the chosen scale; any other curve only
+        // looks different.
+        if (SendDlgItemMessageW(hDlg, IDC_CURVE_PRESET, CB_GETCURSEL, 0, 0) == cpOneToOne)
+            ChoosePreset(hDlg, cpOneToOne);
+        ShowCurve(hDlg);
+    }
+    else if (Code == CBN_SELCHANGE && Id == IDC_CURVE_POINT)
+    {
+        FPoint = static_cast<int>(SendMessageW(hCtl, CB_GETCURSEL, 0, 0)) + 1;
+        ShowPoint(hDlg);
+        Redraw(hDlg);
+    }
+    else if (Code == BN_CLICKED && Id == IDC_CURVE_DEFAULTS)
+        ChoosePreset(hDlg, cpWindows);
+}
+
+// A control shows the help string with its ID; one that has none (a label,
+// the first note) shows that of the control after it.
+void TCurvePage::OnHelp(HWND hDlg, int CtrlId)
+{
+    const WCHAR* Text = nullptr;
+    UINT StringId = CtrlId;
+    if (LoadStringW(HInstance, StringId, reinterpret_cast<WCHAR*>(&Text), 0) == 0)
+        StringId = GetDlgCtrlID(GetWindow(GetDlgItem(hDlg, CtrlId), GW_HWNDNEXT));
+    if (GetDlgItem(hDlg, CtrlId))
+        FHelp.ShowPopup(hDlg, CtrlId, StringId);
+}
+
+void TCurvePage::OnFieldChange(HWND hDlg, HWND hEdit, int Field)
+{
+    FGuard.HideBalloon();
+    if (FShowing || !FOldFieldProc[Field])
+        return;
+    if (RecordFieldChange(hDlg, hEdit, Fields[Field], FLastGood[Field]))
+    {
+        FTyped[Field] = true;
+        MarkPageChanged(hDlg);
+    }
+}
+
+void TCurvePage::TakeField(HWND hDlg, int Field)
+{
+    if (!FTyped[Field])
+        return;
+    FTyped[Field] = false;
+    const int Value = TakeNumber(hDlg, Fields[Field]);
+    const double Scale = GainScaleNow(hDlg);
+    double Counts = PointCounts(FCurve, FPoint), Gain = PointGain(FCurve, Scale, FPoint);
+    double& Changed = Field == cfCounts ? Counts : Gain;
+    if (Value == Rounded(Changed * 100))
+        return;
+    Changed = Value / 100.0;
+    if (!MovePoint(FCurve, Scale, FPoint, Counts, Gain, Field != cfCounts))
+    {
+        MessageBeep(0);
+        ShowPoint(hDlg);
+        return;
+    }
+    CurveEdited(hDlg);
+}
+
+void TCurvePage::ChoosePreset(HWND hDlg, int Preset)
+{
+    TCurve Chosen;
+    if (Preset == cpWindows)
+        WindowsCurve(Chosen, FWindows8);
+    else if (Preset == cpOneToOne)
+        OneToOneCurve(Chosen, FWindows8, Dpi(hDlg), FSpeed);
+    else
+        return;
+    SendDlgItemMessageW(hDlg, IDC_CURVE_PRESET, CB_SETCURSEL, Preset, 0);
+    if (SameCurve(Chosen, FCurve))
+        return;
+    FCurve = Chosen;
+    CurveEdited(hDlg);
+}
+
+void TCurvePage::CurveEdited(HWND hDlg)
+{
+    ShowCurve(hDlg);
+    MarkPageChanged(hDlg);
+}
+
+// While a point is dragged the axes stay as they are, so that the point
+// stays under the mouse.
+void TCurvePage::ShowCurve(HWND hDlg)
+{
+    if (!FDragging)
+        FGraph.Fit(FCurve, GainScaleNow(hDlg));
+    SelectMatchingPreset(hDlg);
+    ShowPoint(hDlg);
+    Redraw(hDlg);
+}
+
+void TCurvePage::SelectMatchingPreset(HWND hDlg)
+{
+    TCurve Preset;
+    int Match = cpCustom;
+    WindowsCurve(Preset, FWindows8);
+    if (SameCurve(Preset, FCurve))
+        Match = cpWindows;
+    OneToOneCurve(Preset, FWindows8, Dpi(hDlg), FSpeed);
+    if (SameCurve(Preset, FCurve))
+        Match = cpOneToOne;
+    SendDlgItemMessageW(hDlg, IDC_CURVE_PRESET, CB_SETCURSEL, Match, 0);
+}
+
+// The chosen point's place and factor into the fields; these changes are
+// the page's own and count as no edit.
+void TCurvePage::ShowPoint(HWND hDlg)
+{
+    const int Values[CurveFieldCount] = {Rounded(PointCounts(FCurve, FPoint) * 100),
+                                         Rounded(PointGain(FCurve, GainScaleNow(hDlg), FPoint) * 100)};
+    FShowing = true;
+    for (int i = 0; i < CurveFieldCount; ++i)
+    {
+        ShowNumber(hDlg, Fields[i], Values[i]);
+        FLastGood[i] = Values[i];
+        FTyped[i] = false;
+    }
+    FShowing = false;
+}
+
+void TCurvePage::ShowNote(HWND hDlg, UINT StringId)
+{
+    WCHAR Text[TextCapacity];
+    LoadStringW(HInstance, StringId, Text, TextCapacity);
+    SetDlgItemTextW(hDlg, IDC_CURVE_NOTE, Text);
+}
+
+// The graph paints all of itself, into a bitmap first: no background is
+// erased, so nothing flickers.
+void TCurvePage::Redraw(HWND hDlg)
+{
+    InvalidateRect(GetDlgItem(hDlg, IDC_CURVE_GRAPH), nullptr, FALSE);
+}
+
+unsigned TCurvePage::Dpi(HWND hDlg) const
+{
+    const int Step = Bounded(static_cast<int>(SendDlgItemMessageW(hDlg, IDC_CURVE_SCALE, CB_GETCURSEL, 0, 0)), 0, ScaleCount - 1);
+    return (ScaleLow + Step * ScaleStep) * BaseDpi / 100;
+}
+
+double TCurvePage::GainScaleNow(HWND hDlg) const
+{
+    return GainScale(FWindows8, Dpi(hDlg), FSpeed);
+}
+
+LRESULT TCurvePage::GraphProc(HWND hGraph, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    HWND hDlg = GetParent(hGraph);
+    switch (uMsg)
+    {
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_LBUTTONDOWN:
+    {
+        const POINT Where = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        const int Point = FGraph.HandleAt(FCurve, GainScaleNow(hDlg), Where);
+        if (!Point)
+            return 0;
+        FPoint = Point;
+        SendDlgItemMessageW(hDlg, IDC_CURVE_POINT, CB_SETCURSEL, Point - 1, 0);
+        ShowPoint(hDlg);
+        Redraw(hDlg);
+        FDragging = true;
+        SetCapture(hGraph);
+        return 0;
+    }
+    case WM_MOUSEMOVE:
+        if (FDragging)
+            DragTo(hDlg, lParam);
+        return 0;
+    case WM_LBUTTONUP:
+        if (FDragging)
+        {
+            DragTo(hDlg, lParam);
+            ReleaseCapture();
+        }
+        return 0;
+    case WM_CAPTURECHANGED:
+        // The drag is over, however it ended: the axes fit the curve again.
+        if (FDragging)
+        {
+            FDragging = false;
+            ShowCurve(hDlg);
+        }
+        break;
+    }
+    return CallWindowProcW(FOldGraphProc, hGraph, uMsg, wParam, lParam);
+}
+
+// The dragged point follows the mouse, inside the fields' ranges and never
+// past its neighbours.
+void TCurvePage::DragTo(HWND hDlg, LPARAM Where)
+{
+    const POINT At = {static_cast<short>(LOWORD(Where)), static_cast<short>(HIWORD(Where))};
+    double Counts, Gain;
+    FGraph.ValueAt(At, Counts, Gain);
+    TCurve Moved = FCurve;
+    if (MovePoint(Moved, GainScaleNow(hDlg), FPoint, BoundedField(Counts, Fields[cfCounts]), BoundedField(Gain, Fields[cfFactor]), true) &&
+        !SameCurve(Moved, FCurve))
+    {
+        FCurve = Moved;
+        CurveEdited(hDlg);
+    }
+}
+
+// What the fields hold is taken first, as when they are left. Both values
+// are written when the curve differs from the page's starting point; each
+// that the registry then holds becomes part of the new starting point.
+bool TCurvePage::ApplyChanges(HWND hDlg)
+{
+    for (int i = 0; i < CurveFieldCount; ++i)
+        TakeField(hDlg, i);
+    if (SameCurve(FCurve, FSaved))
+        return true;
+    TFailedSetting Failed[2];
+    int Count = 0;
+    TWinReg Registry;
+    // Only rising curves are written; the page makes no other, and a
+    // curve it cannot write is reported like one the system refused.
+    const bool Writable = IsWritableCurve(FCurve) && Registry.CreateKey(MouseKey) == ERROR_SUCCESS;
+    for (int v = 0; v < 2; ++v)
+    {
+        const unsigned* Numbers = v ? FCurve.Y : FCurve.X;
+        if (Writable && StoreValue(Registry, v, Numbers))
+            ByteCopy(v ? FSaved.Y : FSaved.X, Numbers, sizeof(FCurve.X));
+        else
+            Failed[Count++] = TFailedSetting{nullptr, ValueTitles[v]};
+    }
+    if (Count == 0)
+        ShowNote(hDlg, IDS_CURVE_LOGON);
+    return !RefuseApply(hDlg, Failed, Count);
+}

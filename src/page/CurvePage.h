@@ -1,0 +1,93 @@
+// The page "Beschleunigungskurve": the curve by which Windows 7 and later
+// scale the mouse's movements while "Zeigerbeschleunigung verbessern" is on
+// (SmoothMouseXCurve and SmoothMouseYCurve), drawn as a graph, with Windows'
+// own curve and the exact 1:1 curve as presets, and its four points to drag
+// or type. Nothing is written while the user edits; OK or Apply writes the
+// two values when the curve differs from what the page started with, and
+// Windows reads them at the next logon.
+#ifndef POINTIX_CURVEPAGE_H
+#define POINTIX_CURVEPAGE_H
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "Curve.h"
+#include "CurveGraph.h"
+#include "OwnedPage.h"
+
+// The presets in the order of their combo box.
+enum TCurvePreset
+{
+    cpWindows,
+    cpOneToOne,
+    cpCustom
+};
+
+// The fields of the chosen point, in the order of their controls.
+enum TCurveField
+{
+    cfCounts,
+    cfFactor,
+    CurveFieldCount
+};
+
+class TCurvePage : public TOwnedPage
+{
+public:
+    TCurvePage();
+
+    INT_PTR PageDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam);
+    // The two fields and the graph.
+    LRESULT EditSubclassProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+
+private:
+    void OnInitDialog(HWND hDlg);
+    void OnDestroy(HWND hDlg);
+    // Pointer speed and acceleration may have changed on another page.
+    void OnSetActive(HWND hDlg);
+    void OnCommand(HWND hDlg, UINT Code, HWND hCtl, UINT Id);
+    void OnHelp(HWND hDlg, int CtrlId);
+    void OnFieldChange(HWND hDlg, HWND hEdit, int Field);
+    LRESULT GraphProc(HWND hGraph, UINT uMsg, WPARAM wParam, LPARAM lParam);
+    void DragTo(HWND hDlg, LPARAM Where);
+    // False when a value could not be written; the user was told which.
+    bool ApplyChanges(HWND hDlg);
+
+    void ReadPointerSettings(HWND hDlg);
+    // Takes what a field holds into the curve; a place that would pass a
+    // neighbour is refused with a beep.
+    void TakeField(HWND hDlg, int Field);
+    void ChoosePreset(HWND hDlg, int Preset);
+    // The curve changed by the user: shown, the preset it now is selected,
+    // the page marked changed.
+    void CurveEdited(HWND hDlg);
+    // The curve as it is, for the scale and pointer speed now chosen: its
+    // axes, the preset it equals, the chosen point's fields, the graph.
+    void ShowCurve(HWND hDlg);
+    void SelectMatchingPreset(HWND hDlg);
+    void ShowPoint(HWND hDlg);
+    void ShowNote(HWND hDlg, UINT StringId);
+    void Redraw(HWND hDlg);
+    unsigned Dpi(HWND hDlg) const;
+    double GainScaleNow(HWND hDlg) const;
+
+    TCurve FCurve;
+    // What the page started from: the stored curve (Windows' own where it
+    // was unusable), then what Apply wrote.
+    TCurve FSaved;
+    bool FWindows8;
+    int FSpeed;
+    int FPoint;
+    bool FDragging;
+    TCurveGraph FGraph;
+    WNDPROC FOldFieldProc[CurveFieldCount];
+    WNDPROC FOldGraphProc;
+    // The last number each field showed, for a field that was emptied.
+    int FLastGood[CurveFieldCount];
+    // Typed into since the field last showed the point.
+    bool FTyped[CurveFieldCount];
+    // The page itself is filling in the fields.
+    bool FShowing;
+};
+
+#endif

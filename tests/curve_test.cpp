@@ -1,0 +1,334 @@
+// The page "Beschleunigungskurve" in a real sheet, against the two registry
+// values it keeps: the bytes its presets write on Windows 7 and 10, OK,
+// Apply and Cancel, stored values it cannot use, typed and dragged points.
+#include "Sheet.h"
+#include "TestSupport.h"
+#include "resource.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace
+{
+const int CurvePage = 2;
+const wchar_t X[] = L"SmoothMouseXCurve";
+const wchar_t Y[] = L"SmoothMouseYCurve";
+enum
+{
+    Windows,
+    OneToOne,
+    Custom
+};
+const TCurveValue WindowsX = CurveValue(0x6E15, 0x14000, 0x3DC29, 0x280000);
+const TCurveValue WindowsY7 = CurveValue(0x15EB8, 0x54CCD, 0x184CCD, 0x2380000);
+const TCurveValue WindowsY8 = CurveValue(0x111FD, 0x42400, 0x12FC00, 0x1BBC000);
+const TCurveValue OneToOneY = CurveValue(0x380000, 0x700000, 0xA80000, 0xE00000);
+const TCurveValue OneToOneX7 = CurveValue(0xA3D70, 0x147AE0, 0x1EB850, 0x28F5C0);  // Windows 7, 100 %
+
+// A combo box choice, as the user makes it.
+void Choose(TSheet& Sheet, int ComboId, int Index)
+{
+    SendMessageW(Sheet.Item(ComboId), CB_SETCURSEL, Index, 0);
+    SendMessageW(Sheet.Page(), WM_COMMAND, MAKEWPARAM(ComboId, CBN_SELCHANGE), reinterpret_cast<LPARAM>(Sheet.Item(ComboId)));
+}
+
+// Windows takes the speed in pvParam, Wine 8 in uiParam.
+void SetSpeed(int Speed)
+{
+    ASSERT_TRUE(SystemParametersInfoW(SPI_SETMOUSESPEED, Speed, reinterpret_cast<void*>(static_cast<INT_PTR>(Speed)), 0));
+}
+
+void Store(const TCurveValue& XValue, const TCurveValue& YValue)
+{
+    WriteCurveValue(X, XValue);
+    WriteCurveValue(Y, YValue);
+}
+
+class CurvePageTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        SetSpeed(10);
+        ResetSettings({4, 4, {6, 10, 1}});
+        Store(WindowsX, WindowsY7);
+    }
+    void TearDown() override { EXPECT_EQ(S_OK, Pointix().CanUnloadNow()) << "an object of the module is still alive"; }
+
+    TCurveGuard FGuard;
+};
+}
+
+// In a copy that Wine takes for Windows 7 or 10: each preset writes the
+// documented bytes for that version, scale and pointer speed.
+TEST(CurvePresets, DISABLED_BytesInThisProcess)
+{
+    OSVERSIONINFOW Version = {};
+    Version.dwOSVersionInfoSize = sizeof(Version);
+    GetVersionExW(&Version);
+    const bool Windows8 = Version.dwMajorVersion > 6 || (Version.dwMajorVersion == 6 && Version.dwMinorVersion >= 2);
+    const struct
+    {
+        int Preset, Scale, Speed;  // Scale: 0 is 100 %, each step 25 % more
+        TCurveValue X, Y;
+    } Cases7[] = {
+        {OneToOne, 0, 10, OneToOneX7, OneToOneY},
+        {OneToOne, 1, 10, CurveValue(0xCCCC0, 0x199980, 0x266640, 0x333300), OneToOneY},
+        {OneToOne, 2, 10, CurveValue(0xF5C20, 0x1EB840, 0x2E1460, 0x3D7080), OneToOneY},
+        {OneToOne, 0, 7, CurveValue(0x72B01, 0xE5603, 0x158104, 0x1CAC06), OneToOneY},
+        {Windows, 2, 10, WindowsX, WindowsY7},
+    }, Cases8[] = {
+        {OneToOne, 0, 10, CurveValue(0xCCCC0, 0x199980, 0x266640, 0x333300), OneToOneY},
+        {OneToOne, 1, 10, CurveValue(0x100000, 0x200000, 0x300000, 0x400000), OneToOneY},
+        {OneToOne, 2, 10, CurveValue(0x133330, 0x266660, 0x399990, 0x4CCCC0), OneToOneY},
+        {OneToOne, 1, 20, CurveValue(0x200000, 0x400000, 0x600000, 0x800000), OneToOneY},
+        {Windows, 0, 10, WindowsX, WindowsY8},
+    };
+    TCurveGuard Guard;
+    for (const auto& Case : Windows8 ? Cases8 : Cases7)
+    {
+        SCOPED_TRACE(testing::Message() << "Windows " << (Windows8 ? "8 and later" : "7") << ", preset " << Case.Preset
+                                        << ", scale " << 100 + 25 * Case.Scale << " %, speed " << Case.Speed);
+        SetSpeed(Case.Speed);
+        Store(CurveValue(1, 2, 3, 4), CurveValue(1, 2, 3, 4));
+        TSheet Sheet;
+        Sheet.ShowPage(CurvePage);
+        Choose(Sheet, IDC_CURVE_SCALE, Case.Scale);
+        Choose(Sheet, IDC_CURVE_PRESET, Case.Preset);
+        Sheet.PressButton(PSBTN_APPLYNOW);
+        EXPECT_EQ(Case.X, ReadCurveValue(X));
+        EXPECT_EQ(Case.Y, ReadCurveValue(Y));
+        EXPECT_EQ(Widen("Die neue Kurve wirkt ab der nächsten Anmeldung."), Sheet.Text(IDC_CURVE_NOTE));
+    }
+}
+
+TEST(CurvePresets, WriteTheDocumentedBytesOnWindows7And10)
+{
+    for (const wchar_t* Version : {L"win7", L"win10"})
+    {
+        std::string Output;
+        EXPECT_EQ(0u, RunAsWindowsVersion(Version, L"--gtest_also_run_disabled_tests --gtest_filter=CurvePresets.DISABLED_*", Output))
+            << Output;
+    }
+}
+
+TEST_F(CurvePageTest, CancelWritesNothingAndApplyWritesBothValues)
+{
+    for (int Button : {PSBTN_CANCEL, PSBTN_APPLYNOW})
+    {
+        TSheet Sheet;
+        Sheet.ShowPage(CurvePage);
+        EXPECT_FALSE(Sheet.ApplyEnabled());
+        Choose(Sheet, IDC_CURVE_PRESET, OneToOne);
+        EXPECT_TRUE(Sheet.ApplyEnabled());
+        EXPECT_EQ(WindowsX, ReadCurveValue(X)) << "nothing is written before OK or Apply";
+        Sheet.PressButton(Button);
+        EXPECT_EQ(Button == PSBTN_CANCEL ? WindowsX : OneToOneX7, ReadCurveValue(X));
+        EXPECT_EQ(Button == PSBTN_CANCEL ? WindowsY7 : OneToOneY, ReadCurveValue(Y));
+    }
+}
+
+// What the page makes of the stored values; it writes nothing by itself.
+TEST_F(CurvePageTest, ShowsTheStoredCurveOrWindowsOwn)
+{
+    const TCurveValue Falling = CurveValue(0x15EB8, 0x54CCD, 0x54CCC, 0x2380000);
+    TCurveValue HighHalf = WindowsX, Short = WindowsX;
+    HighHalf.Bytes[12] = 1;
+    Short.Bytes.pop_back();
+    const struct
+    {
+        const char* Name;
+        TCurveValue X, Y;
+        int Acceleration, Preset;
+        bool Unusable;
+    } Cases[] = {
+        {"Windows", WindowsX, WindowsY7, 1, Windows, false},
+        {"OneToOne", OneToOneX7, OneToOneY, 1, OneToOne, false},
+        {"Custom", CurveValue(1, 2, 3, 4), OneToOneY, 1, Custom, false},
+        {"Absent", {0, {}}, {0, {}}, 1, Windows, false},
+        {"OneAbsent", WindowsX, {0, {}}, 1, Windows, true},
+        {"WrongType", {REG_DWORD, {1, 0, 0, 0}}, WindowsY7, 1, Windows, true},
+        {"Short", Short, WindowsY7, 1, Windows, true},
+        {"HighHalfSet", HighHalf, WindowsY7, 1, Windows, true},
+        {"XNotRising", CurveValue(0x6E15, 0x6E15, 0x3DC29, 0x280000), WindowsY7, 1, Windows, true},
+        {"YFalling", WindowsX, Falling, 1, Windows, true},
+        {"PrecisionOff", WindowsX, WindowsY7, 0, Windows, false},
+    };
+    const char* Presets[] = {"Windows-Standard", "Ohne Beschleunigung (1:1)", "Eigene Kurve"};
+    for (const auto& Case : Cases)
+    {
+        SCOPED_TRACE(Case.Name);
+        ResetSettings({4, 4, {6, 10, Case.Acceleration}});
+        Store(Case.X, Case.Y);
+        TSheet Sheet;
+        Sheet.ShowPage(CurvePage);
+        EXPECT_EQ(Widen(Presets[Case.Preset]), Sheet.Text(IDC_CURVE_PRESET));
+        EXPECT_EQ(Case.Unusable ? Widen("Die gespeicherte Kurve ist ungültig; angezeigt wird die Standardkurve.") : L"",
+                  Sheet.Text(IDC_CURVE_NOTE));
+        EXPECT_EQ(Case.Acceleration ? L""
+                                    : Widen("„Zeigerbeschleunigung verbessern“ ist ausgeschaltet. Die Kurve wirkt erst, wenn "
+                                            "diese Option auf der Seite „Zeigeroptionen“ eingeschaltet ist."),
+                  Sheet.Text(IDC_CURVE_PRECISION_NOTE));
+        EXPECT_EQ(L"Zeigergeschwindigkeit: 10 von 20", Sheet.Text(IDC_CURVE_SPEED));
+        Sheet.PressButton(PSBTN_OK);
+        EXPECT_EQ(Case.X, ReadCurveValue(X));
+        EXPECT_EQ(Case.Y, ReadCurveValue(Y));
+    }
+}
+
+// A typed place past a neighbour is refused and nothing is written; one
+// between the neighbours moves only that point.
+TEST_F(CurvePageTest, TypedPointStaysBetweenItsNeighbours)
+{
+    TSheet Sheet;
+    Sheet.ShowPage(CurvePage);
+    Choose(Sheet, IDC_CURVE_POINT, 1);
+    EXPECT_EQ(L"4,38", Sheet.Text(IDC_CURVE_COUNTS_EDIT));
+    SetFocus(Sheet.Item(IDC_CURVE_COUNTS_EDIT));
+    Sheet.SetText(IDC_CURVE_COUNTS_EDIT, L"500");
+    SetFocus(Sheet.Item(IDC_CURVE_FACTOR_EDIT));
+    EXPECT_EQ(L"4,38", Sheet.Text(IDC_CURVE_COUNTS_EDIT));
+    Sheet.PressButton(PSBTN_APPLYNOW);
+    EXPECT_EQ(WindowsX, ReadCurveValue(X));
+    EXPECT_EQ(WindowsY7, ReadCurveValue(Y));
+
+    Sheet.SetText(IDC_CURVE_COUNTS_EDIT, L"5");
+    Sheet.PressButton(PSBTN_APPLYNOW);
+    EXPECT_EQ(L"5,00", Sheet.Text(IDC_CURVE_COUNTS_EDIT));
+    EXPECT_EQ(L"Eigene Kurve", Sheet.Text(IDC_CURVE_PRESET));
+    EXPECT_EQ(CurveValue(0x6E15, 93623, 0x3DC29, 0x280000), ReadCurveValue(X)) << "5 counts are 5 / 3.5 in 16.16";
+}
+
+// The entry guard of the other pages, with one decimal comma allowed.
+TEST_F(CurvePageTest, FieldsTakeDigitsAndOneComma)
+{
+    TSheet Sheet;
+    Sheet.ShowPage(CurvePage);
+    Sheet.SetText(IDC_CURVE_FACTOR_EDIT, L"");
+    EXPECT_EQ(L"0,58", Sheet.Text(IDC_CURVE_FACTOR_EDIT)) << "an emptied field gets its number back";
+    SendMessageW(Sheet.Item(IDC_CURVE_FACTOR_EDIT), EM_SETSEL, 0, -1);
+    for (wchar_t Char : {L'1', L',', L'x', L',', L'5'})
+        Sheet.Type(IDC_CURVE_FACTOR_EDIT, Char);
+    EXPECT_EQ(L"1,5", Sheet.Text(IDC_CURVE_FACTOR_EDIT));
+    ASSERT_EQ(1u, Balloons(Sheet).size());
+    EXPECT_FALSE(IsWindowVisible(Balloons(Sheet)[0])) << "the digit after the refused comma hid it";
+    for (const wchar_t* Paste : {L"2,25", L"1,2,3", L"a1"})
+    {
+        SetClipboardText(Paste);
+        SendMessageW(Sheet.Item(IDC_CURVE_FACTOR_EDIT), EM_SETSEL, 0, -1);
+        SendMessageW(Sheet.Item(IDC_CURVE_FACTOR_EDIT), WM_PASTE, 0, 0);
+        EXPECT_EQ(L"2,25", Sheet.Text(IDC_CURVE_FACTOR_EDIT)) << "pasted " << testing::PrintToString(std::wstring(Paste));
+    }
+}
+
+namespace
+{
+// The centres of the handles as the graph shows them, left to right: the
+// runs of the highlight colour.
+std::vector<POINT> Handles(HWND Graph)
+{
+    RECT Client;
+    GetClientRect(Graph, &Client);
+    BITMAPINFO Info = {};
+    Info.bmiHeader = {sizeof(BITMAPINFOHEADER), Client.right, -Client.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* Bits = nullptr;
+    HDC Window = GetDC(Graph), Memory = CreateCompatibleDC(Window);
+    HBITMAP Bitmap = CreateDIBSection(Window, &Info, DIB_RGB_COLORS, &Bits, nullptr, 0);
+    HGDIOBJ Old = SelectObject(Memory, Bitmap);
+    BitBlt(Memory, 0, 0, Client.right, Client.bottom, Window, 0, 0, SRCCOPY);
+    GdiFlush();
+    const COLORREF Highlight = GetSysColor(COLOR_HIGHLIGHT);
+    std::map<int, std::vector<POINT>> Columns;  // by handle, found left to right
+    std::vector<POINT> Found;
+    for (int x = 0; x < Client.right; ++x)
+        for (int y = 0; y < Client.bottom; ++y)
+        {
+            const BYTE* Pixel = static_cast<const BYTE*>(Bits) + 4 * (y * Client.right + x);
+            if (RGB(Pixel[2], Pixel[1], Pixel[0]) != Highlight)
+                continue;
+            if (Found.empty() || x - Found.back().x > 3)
+                Found.push_back({x, y});
+            Columns[static_cast<int>(Found.size()) - 1].push_back({x, y});
+            Found.back().x = x;
+        }
+    SelectObject(Memory, Old);
+    DeleteObject(Bitmap);
+    DeleteDC(Memory);
+    ReleaseDC(Graph, Window);
+    std::vector<POINT> Centres;
+    for (const auto& Handle : Columns)
+    {
+        POINT Low = Handle.second.front(), High = Handle.second.front();
+        for (const POINT& At : Handle.second)
+            Low = {std::min(Low.x, At.x), std::min(Low.y, At.y)}, High = {std::max(High.x, At.x), std::max(High.y, At.y)};
+        Centres.push_back({(Low.x + High.x) / 2, (Low.y + High.y) / 2});
+    }
+    return Centres;
+}
+}
+
+// A dragged point follows the mouse but stops short of its neighbour; no
+// other point moves.
+TEST_F(CurvePageTest, DraggedPointCannotPassItsNeighbour)
+{
+    TSheet Sheet;
+    Sheet.ShowPage(CurvePage);
+    HWND Graph = Sheet.Item(IDC_CURVE_GRAPH);
+    UpdateWindow(Graph);
+    const std::vector<POINT> Centres = Handles(Graph);
+    ASSERT_EQ(4u, Centres.size()) << "four handles";
+    const POINT From = Centres[1], To = {Centres[0].x - 20, Centres[1].y - 5};
+    SendMessageW(Graph, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(From.x, From.y));
+    SendMessageW(Graph, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(To.x, To.y));
+    SendMessageW(Graph, WM_LBUTTONUP, 0, MAKELPARAM(To.x, To.y));
+    EXPECT_EQ(L"2", Sheet.Text(IDC_CURVE_POINT)) << "the dragged point is the chosen one";
+    Sheet.PressButton(PSBTN_APPLYNOW);
+    const TCurveValue Moved = ReadCurveValue(X);
+    ASSERT_EQ(40u, Moved.Bytes.size());
+    TCurveValue Expected = WindowsX;
+    const unsigned X1 = 0x6E15;
+    memcpy(&Expected.Bytes[16], &Moved.Bytes[16], 4);
+    EXPECT_EQ(Expected, Moved) << "only point 2 moved";
+    unsigned X2 = 0;
+    memcpy(&X2, &Moved.Bytes[16], 4);
+    EXPECT_EQ(X1 + 1, X2) << "point 2 stops just right of point 1";
+}
+
+namespace
+{
+decltype(&RegSetValueExW) RegistryCall;
+
+LONG WINAPI RefusingYCurve(HKEY Key, LPCWSTR Name, DWORD Reserved, DWORD Type, const BYTE* Data, DWORD Size)
+{
+    return wcscmp(Name, Y) == 0 ? ERROR_ACCESS_DENIED : RegistryCall(Key, Name, Reserved, Type, Data, Size);
+}
+}
+
+// A value the registry does not take is named; the page stays changed and
+// Apply writes it once the registry takes it.
+TEST_F(CurvePageTest, RefusedWriteIsNamedAndCanBeTriedAgain)
+{
+    TSheet Sheet;
+    Sheet.ShowPage(CurvePage);
+    Choose(Sheet, IDC_CURVE_PRESET, OneToOne);
+    {
+        TImportPatch Patch(Pointix().Module, "ADVAPI32.dll", "RegSetValueExW", reinterpret_cast<void*>(&RefusingYCurve));
+        ASSERT_NE(nullptr, Patch.Original());
+        RegistryCall = reinterpret_cast<decltype(RegistryCall)>(Patch.Original());
+        const TSeenBox Box = CatchMessageBox([&] { Sheet.PressButton(PSBTN_OK); });
+        ASSERT_TRUE(Box.Found) << "no message";
+        EXPECT_EQ(Widen("Diese Einstellungen konnten nicht geändert werden:\r\n\r\nZeigergeschwindigkeit (SmoothMouseYCurve)"), Box.Text);
+        EXPECT_TRUE(IsWindow(Sheet.Window())) << "the sheet stays open";
+        EXPECT_TRUE(Sheet.ApplyEnabled());
+        EXPECT_EQ(OneToOneX7, ReadCurveValue(X));
+        EXPECT_EQ(WindowsY7, ReadCurveValue(Y));
+        EXPECT_EQ(L"", Sheet.Text(IDC_CURVE_NOTE));
+    }
+    Sheet.PressButton(PSBTN_APPLYNOW);
+    EXPECT_FALSE(Sheet.ApplyEnabled());
+    EXPECT_EQ(OneToOneY, ReadCurveValue(Y));
+}
