@@ -194,9 +194,10 @@ demo() {
         "$session_script" run "$session" "$host"
     else
         local page shot saved=()
-        for page in Einstellungen "Zeigen und Ziehen" Beschleunigungskurve; do
-            shot=$build/${page// /}$shots.png
-            "$session_script" run "$session" "$host" --page "$page" --screenshot "Z:${shot//\//\\}"
+        # Each page's title and the name of its screenshot.
+        for page in Einstellungen:Einstellungen "Zeigen und Ziehen:ZeigenUndZiehen" Beschleunigungskurve:Beschleunigungskurve; do
+            shot=$build/${page#*:}$shots.png
+            "$session_script" run "$session" "$host" --page "${page%%:*}" --screenshot "Z:${shot//\//\\}"
             saved+=("$shot")
         done
         echo "No DISPLAY: the sheet was shown under Xvfb; screenshots of its pages in ${saved[*]}"
