@@ -96,44 +96,27 @@ TCurvePage::TCurvePage() : TOwnedPage(IDD_CURVEPAGE, IDS_CURVE_TITLE)
 {
 }
 
-INT_PTR TCurvePage::PageDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam)
+// Pointer speed and acceleration may have changed on another page while
+// this one was not shown.
+bool TCurvePage::OnNotify(HWND hDlg, UINT Code)
 {
-    switch (uMsg)
+    if (Code == static_cast<UINT>(PSN_SETACTIVE))
     {
-    case WM_INITDIALOG:
-        OnInitDialog(hDlg);
-        break;
-    case WM_DESTROY:
-        OnDestroy(hDlg);
-        break;
-    case WM_COMMAND:
-        OnCommand(hDlg, HIWORD(wParam), reinterpret_cast<HWND>(lParam), LOWORD(wParam));
-        break;
-    case WM_HELP:
-        OnHelp(hDlg, reinterpret_cast<HELPINFO*>(lParam)->iCtrlId);
-        break;
-    case WM_DRAWITEM:
-    {
-        const DRAWITEMSTRUCT* Item = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
-        if (Item->CtlID != IDC_CURVE_GRAPH)
-            break;
-        const HFONT Font = reinterpret_cast<HFONT>(SendMessageW(hDlg, WM_GETFONT, 0, 0));
-        FGraph.Draw(Item->hDC, Item->rcItem, Font, FCurve, GainScaleNow(hDlg), FPoint);
-        return TRUE;
+        const int Speed = FSpeed;
+        ReadPointerSettings(hDlg);
+        if (Speed != FSpeed)
+            ShowCurve(hDlg);
     }
-    case WM_NOTIFY:
-    {
-        const UINT Code = reinterpret_cast<NMHDR*>(lParam)->code;
-        if (Code == static_cast<UINT>(PSN_SETACTIVE))
-            OnSetActive(hDlg);
-        // A value that could not be written keeps the sheet open on this
-        // page, with Apply still enabled.
-        else if (Code == static_cast<UINT>(PSN_APPLY) && !ApplyChanges(hDlg))
-            return TRUE;
-        break;
-    }
-    }
-    return 0;
+    return Code == static_cast<UINT>(PSN_APPLY) && !ApplyChanges(hDlg);
+}
+
+bool TCurvePage::OnDrawItem(HWND hDlg, const DRAWITEMSTRUCT* Item)
+{
+    if (Item->CtlID != IDC_CURVE_GRAPH)
+        return false;
+    const HFONT Font = reinterpret_cast<HFONT>(SendMessageW(hDlg, WM_GETFONT, 0, 0));
+    FGraph.Draw(Item->hDC, Item->rcItem, Font, FCurve, GainScaleNow(hDlg), FPoint);
+    return true;
 }
 
 LRESULT TCurvePage::EditSubclassProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
@@ -196,13 +179,11 @@ void TCurvePage::OnInitDialog(HWND hDlg)
 
 void TCurvePage::OnDestroy(HWND hDlg)
 {
-    FHelp.CloseAll();
     for (int i = 0; i < CurveFieldCount; ++i)
         if (FOldFieldProc[i])
             SubclassControl(GetDlgItem(hDlg, Fields[i].EditId), reinterpret_cast<void*>(FOldFieldProc[i]));
     if (FOldGraphProc)
         SubclassControl(GetDlgItem(hDlg, IDC_CURVE_GRAPH), reinterpret_cast<void*>(FOldGraphProc));
-    FGuard.DestroyBalloon();
 }
 
 // The pointer speed the graph uses, and whether the curve is in use at
@@ -223,14 +204,6 @@ void TCurvePage::ReadPointerSettings(HWND hDlg)
     if (Mouse[2] == 0)
         LoadStringW(HInstance, IDS_CURVE_PRECISION_OFF, Text, TextCapacity);
     SetDlgItemTextW(hDlg, IDC_CURVE_PRECISION_NOTE, Text);
-}
-
-void TCurvePage::OnSetActive(HWND hDlg)
-{
-    const int Speed = FSpeed;
-    ReadPointerSettings(hDlg);
-    if (Speed != FSpeed)
-        ShowCurve(hDlg);
 }
 
 void TCurvePage::OnCommand(HWND hDlg, UINT Code, HWND hCtl, UINT Id)

@@ -36,22 +36,21 @@ class TCurvePage : public TOwnedPage
 public:
     TCurvePage();
 
-    INT_PTR PageDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam);
     // The two fields and the graph.
-    LRESULT EditSubclassProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+    LRESULT EditSubclassProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    void OnInitDialog(HWND hDlg);
-    void OnDestroy(HWND hDlg);
-    // Pointer speed and acceleration may have changed on another page.
-    void OnSetActive(HWND hDlg);
-    void OnCommand(HWND hDlg, UINT Code, HWND hCtl, UINT Id);
-    void OnHelp(HWND hDlg, int CtrlId);
+    void OnInitDialog(HWND hDlg) override;
+    void OnDestroy(HWND hDlg) override;
+    void OnCommand(HWND hDlg, UINT Code, HWND hCtl, UINT Id) override;
+    void OnHelp(HWND hDlg, int CtrlId) override;
+    bool OnNotify(HWND hDlg, UINT Code) override;
+    // False when a value could not be written; the user was told which.
+    bool ApplyChanges(HWND hDlg);
+    bool OnDrawItem(HWND hDlg, const DRAWITEMSTRUCT* Item) override;
     void OnFieldChange(HWND hDlg, HWND hEdit, int Field);
     LRESULT GraphProc(HWND hGraph, UINT uMsg, WPARAM wParam, LPARAM lParam);
     void DragTo(HWND hDlg, LPARAM Where);
-    // False when a value could not be written; the user was told which.
-    bool ApplyChanges(HWND hDlg);
 
     void ReadPointerSettings(HWND hDlg);
     // Takes what a field holds into the curve; a place that would pass a

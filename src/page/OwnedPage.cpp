@@ -1,4 +1,5 @@
-// The life of a page that owns itself, from Add to the sheet's release.
+// The life of a page that owns itself, from Add to the sheet's release,
+// and the messages its handlers serve.
 #include "OwnedPage.h"
 #include "CallbackThunk.h"
 #include "../util/Module.h"
@@ -19,23 +20,26 @@ TOwnedPage::~TOwnedPage()
     InterlockedDecrement(&ObjectCount);
 }
 
-void TOwnedPage::Offer(void* DialogEntry, void* EditEntry, LPFNADDPROPSHEETPAGE pfnAddPage, LPARAM lParam)
+void TOwnedPage::Add(TOwnedPage* Page, LPFNADDPROPSHEETPAGE pfnAddPage, LPARAM lParam)
 {
-    FDlgProcThunk = MakeCallbackThunk(DialogEntry, this);
-    FEditProcThunk = FDlgProcThunk ? MakeCallbackThunk(EditEntry, this) : nullptr;
+    if (!Page)
+        return;
+    Page->FDlgProcThunk = MakeCallbackThunk(reinterpret_cast<void*>(&DialogEntry<TOwnedPage>), Page);
+    if (Page->FDlgProcThunk)
+        Page->FEditProcThunk = MakeCallbackThunk(reinterpret_cast<void*>(&EditEntry<TOwnedPage>), Page);
     HPROPSHEETPAGE Handle = nullptr;
-    if (FEditProcThunk)
+    if (Page->FEditProcThunk)
     {
-        PROPSHEETPAGEW Page;
-        FillPageRecord(Page, FTemplateId, FTitleId, FDlgProcThunk);
-        Page.dwFlags |= PSP_USECALLBACK;
-        Page.pfnCallback = PageCallback;
-        Page.lParam = reinterpret_cast<LPARAM>(this);
-        Handle = CreatePropertySheetPageW(&Page);
+        PROPSHEETPAGEW Record;
+        FillPageRecord(Record, Page->FTemplateId, Page->FTitleId, Page->FDlgProcThunk);
+        Record.dwFlags |= PSP_USECALLBACK;
+        Record.pfnCallback = PageCallback;
+        Record.lParam = reinterpret_cast<LPARAM>(Page);
+        Handle = CreatePropertySheetPageW(&Record);
     }
     if (!Handle)
     {
-        delete this;
+        delete Page;
         return;
     }
     // From here on the sheet's release notification frees the page, also
@@ -51,4 +55,65 @@ UINT CALLBACK TOwnedPage::PageCallback(HWND, UINT uMsg, LPPROPSHEETPAGEW Page)
     if (uMsg == PSPCB_RELEASE)
         delete reinterpret_cast<TOwnedPage*>(Page->lParam);
     return 1;
+}
+
+// Stores a message result only for an apply that could not write a
+// setting; every other message is answered with 0.
+INT_PTR TOwnedPage::PageDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    switch (uMsg)
+    {
+    case WM_INITDIALOG:
+        OnInitDialog(hDlg);
+        break;
+    case WM_DESTROY:
+        OnDestroy(hDlg);
+        FHelp.CloseAll();
+        FGuard.DestroyBalloon();
+        break;
+    case WM_COMMAND:
+        OnCommand(hDlg, HIWORD(wParam), reinterpret_cast<HWND>(lParam), LOWORD(wParam));
+        break;
+    case WM_HELP:
+        OnHelp(hDlg, reinterpret_cast<HELPINFO*>(lParam)->iCtrlId);
+        break;
+    case WM_DRAWITEM:
+        return OnDrawItem(hDlg, reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
+    case WM_NOTIFY:
+        if (OnNotify(hDlg, reinterpret_cast<NMHDR*>(lParam)->code))
+            return TRUE;
+        break;
+    }
+    return 0;
+}
+
+LRESULT TOwnedPage::EditSubclassProc(HWND, UINT, WPARAM, LPARAM)
+{
+    return 0;
+}
+
+void TOwnedPage::OnInitDialog(HWND)
+{
+}
+
+void TOwnedPage::OnDestroy(HWND)
+{
+}
+
+void TOwnedPage::OnCommand(HWND, UINT, HWND, UINT)
+{
+}
+
+void TOwnedPage::OnHelp(HWND, int)
+{
+}
+
+bool TOwnedPage::OnNotify(HWND, UINT)
+{
+    return false;
+}
+
+bool TOwnedPage::OnDrawItem(HWND, const DRAWITEMSTRUCT*)
+{
+    return false;
 }

@@ -2,7 +2,8 @@
 // do: made by Add, counted in the module's object count while it lives, and
 // freed when the sheet releases it, whether or not its dialog was ever
 // created. Its dialog procedure and the subclass procedure of its controls
-// are reached through a thunk each.
+// are reached through a thunk each; the dialog procedure hands each message
+// to the page's handler for it.
 #ifndef POINTIX_OWNEDPAGE_H
 #define POINTIX_OWNEDPAGE_H
 
@@ -15,20 +16,30 @@
 class TOwnedPage : public TObject
 {
 public:
-    // Makes a TPage and hands it to the host. A page that cannot be made,
-    // or that the host refuses, is destroyed again; the other pages stay.
-    template <class TPage>
-    static void Add(LPFNADDPROPSHEETPAGE pfnAddPage, LPARAM lParam)
-    {
-        TPage* Page = new TPage;
-        if (Page)
-            Page->Offer(reinterpret_cast<void*>(&DialogEntry<TPage>), reinterpret_cast<void*>(&EditEntry<TPage>),
-                        pfnAddPage, lParam);
-    }
+    // Hands Page (null when it could not be made) to the host. A page that
+    // cannot be made, or that the host refuses, is destroyed again; the
+    // other pages stay.
+    static void Add(TOwnedPage* Page, LPFNADDPROPSHEETPAGE pfnAddPage, LPARAM lParam);
+
+    INT_PTR PageDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam);
+    virtual LRESULT EditSubclassProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
 
 protected:
     TOwnedPage(WORD TemplateId, WORD TitleId);
     ~TOwnedPage() override;
+
+    // The handlers; those a page does not need do nothing.
+    virtual void OnInitDialog(HWND hDlg);
+    // Before the help popups are closed and the balloon goes.
+    virtual void OnDestroy(HWND hDlg);
+    virtual void OnCommand(HWND hDlg, UINT Code, HWND hCtl, UINT Id);
+    virtual void OnHelp(HWND hDlg, int CtrlId);
+    // True when the notification's result is set: an apply that could not
+    // write a setting (the user was told which) keeps the sheet open on
+    // this page with Apply still enabled.
+    virtual bool OnNotify(HWND hDlg, UINT Code);
+    // WM_DRAWITEM; true when the page drew the item.
+    virtual bool OnDrawItem(HWND hDlg, const DRAWITEMSTRUCT* Item);
 
     // The subclass procedure's thunk, for the page's own controls.
     void* FEditProcThunk;
@@ -36,7 +47,6 @@ protected:
     TEntryGuard FGuard;
 
 private:
-    void Offer(void* DialogEntry, void* EditEntry, LPFNADDPROPSHEETPAGE pfnAddPage, LPARAM lParam);
     static UINT CALLBACK PageCallback(HWND hWnd, UINT uMsg, LPPROPSHEETPAGEW Page);
 
     WORD FTemplateId;

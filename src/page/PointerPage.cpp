@@ -57,30 +57,9 @@ TPointerPage::TPointerPage() : TOwnedPage(IDD_POINTERPAGE, IDS_POINTER_TITLE)
 {
 }
 
-INT_PTR TPointerPage::PageDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam)
+bool TPointerPage::OnNotify(HWND hDlg, UINT Code)
 {
-    switch (uMsg)
-    {
-    case WM_INITDIALOG:
-        OnInitDialog(hDlg);
-        break;
-    case WM_DESTROY:
-        OnDestroy(hDlg);
-        break;
-    case WM_COMMAND:
-        OnCommand(hDlg, HIWORD(wParam), reinterpret_cast<HWND>(lParam), LOWORD(wParam));
-        break;
-    case WM_HELP:
-        OnHelp(hDlg, reinterpret_cast<HELPINFO*>(lParam)->iCtrlId);
-        break;
-    case WM_NOTIFY:
-        // A setting that could not be written keeps the sheet open on this
-        // page, with Apply still enabled.
-        if (reinterpret_cast<NMHDR*>(lParam)->code == static_cast<UINT>(PSN_APPLY) && !ApplyChanges(hDlg))
-            return TRUE;
-        break;
-    }
-    return 0;
+    return Code == static_cast<UINT>(PSN_APPLY) && !ApplyChanges(hDlg);
 }
 
 LRESULT TPointerPage::EditSubclassProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
@@ -114,11 +93,9 @@ void TPointerPage::OnInitDialog(HWND hDlg)
 
 void TPointerPage::OnDestroy(HWND hDlg)
 {
-    FHelp.CloseAll();
     for (int i = 0; i < PointerSettingCount; ++i)
         if (FOldEditProc[i])
             SubclassControl(GetDlgItem(hDlg, Settings[i].Field.EditId), reinterpret_cast<void*>(FOldEditProc[i]));
-    FGuard.DestroyBalloon();
 }
 
 void TPointerPage::OnCommand(HWND hDlg, UINT Code, HWND hCtl, UINT Id)

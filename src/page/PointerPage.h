@@ -30,17 +30,17 @@ class TPointerPage : public TOwnedPage
 public:
     TPointerPage();
 
-    INT_PTR PageDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam);
-    LRESULT EditSubclassProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+    LRESULT EditSubclassProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    void OnInitDialog(HWND hDlg);
-    void OnDestroy(HWND hDlg);
-    void OnCommand(HWND hDlg, UINT Code, HWND hCtl, UINT Id);
-    void OnEditChange(HWND hDlg, HWND hEdit, int Setting);
-    void OnHelp(HWND hDlg, int CtrlId);
+    void OnInitDialog(HWND hDlg) override;
+    void OnDestroy(HWND hDlg) override;
+    void OnCommand(HWND hDlg, UINT Code, HWND hCtl, UINT Id) override;
+    void OnHelp(HWND hDlg, int CtrlId) override;
+    bool OnNotify(HWND hDlg, UINT Code) override;
     // False when a setting could not be written; the user was told which.
     bool ApplyChanges(HWND hDlg);
+    void OnEditChange(HWND hDlg, HWND hEdit, int Setting);
     void SetDefaults(HWND hDlg);
     void ShowControl(HWND hDlg, int Setting, int Value);
     int ControlValue(HWND hDlg, int Setting);

@@ -111,10 +111,10 @@ HRESULT STDMETHODCALLTYPE TPropSheetExt::AddPages(LPFNADDPROPSHEETPAGE pfnAddPag
     InterlockedIncrement(&FRefCount);
     // The other pages own themselves; whether they could be added or not,
     // the first one stays.
-    TOwnedPage::Add<TPointerPage>(pfnAddPage, lParam);
+    TOwnedPage::Add(new TPointerPage, pfnAddPage, lParam);
     // Windows keeps the acceleration curve from Windows 7 (NT 6.1) on.
     if (IsWindowsNT(6, 1))
-        TOwnedPage::Add<TCurvePage>(pfnAddPage, lParam);
+        TOwnedPage::Add(new TCurvePage, pfnAddPage, lParam);
     return S_OK;
 }
 

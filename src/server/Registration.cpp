@@ -13,7 +13,8 @@ namespace
 const WCHAR ClassKey[] = L"CLSID\\" POINTIX_CLSID_TEXT;
 const WCHAR HandlerKey[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Controls Folder\\Mouse\\shellex\\PropertySheetHandlers\\" POINTIX_CLSID_TEXT;
-const WCHAR ClassIdText[] = L"" POINTIX_CLSID_TEXT;
+// The class identifier in braces: the end of the class key's path.
+const WCHAR* const ClassIdText = ClassKey + sizeof("CLSID\\") - 1;
 const DWORD PathCapacity = 260;
 
 // Writes the module's full path. A path that fills the whole buffer may
