@@ -191,6 +191,17 @@ BOOL CALLBACK CountWindow(HWND, LPARAM lParam)
 }
 }
 
+HWND OpenSheet(std::vector<HPROPSHEETPAGE>& Pages)
+{
+    PROPSHEETHEADERW Header = {};
+    Header.dwSize = sizeof(Header);
+    Header.dwFlags = PSH_MODELESS;
+    Header.pszCaption = L"Eigenschaften von Maus";
+    Header.nPages = static_cast<UINT>(Pages.size());
+    Header.phpage = Pages.data();
+    return reinterpret_cast<HWND>(PropertySheetW(&Header));
+}
+
 int ThreadWindows()
 {
     int Count = 0;
@@ -276,13 +287,7 @@ void TSheet::Open()
     EXPECT_EQ(S_OK, FExtension->AddPages(AddPage, reinterpret_cast<LPARAM>(&Pages)));
     if (Pages.empty())
         return;
-    PROPSHEETHEADERW Header = {};
-    Header.dwSize = sizeof(Header);
-    Header.dwFlags = PSH_MODELESS;
-    Header.pszCaption = L"Eigenschaften von Maus";
-    Header.nPages = static_cast<UINT>(Pages.size());
-    Header.phpage = Pages.data();
-    FSheet = reinterpret_cast<HWND>(PropertySheetW(&Header));
+    FSheet = OpenSheet(Pages);
     EXPECT_NE(nullptr, FSheet);
     if (!FSheet)
         return;

@@ -136,6 +136,9 @@ private:
     HWND FPage;
 };
 
+// A modeless sheet of these pages under the Mouse control panel's caption.
+HWND OpenSheet(std::vector<HPROPSHEETPAGE>& Pages);
+
 // Top-level windows of this thread.
 int ThreadWindows();
 // Wine 8 reports no PrivateUsage; PagefileUsage counts the private pages the

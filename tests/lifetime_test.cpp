@@ -150,13 +150,7 @@ TEST_F(LifetimeTest, SecondAddPagesServesBothPagesWithOneThunkPair)
     ASSERT_EQ(6u, Pages.size());
     EXPECT_EQ(3u, RefCount(Extension));
 
-    PROPSHEETHEADERW Header = {};
-    Header.dwSize = sizeof(Header);
-    Header.dwFlags = PSH_MODELESS;
-    Header.pszCaption = L"Eigenschaften von Maus";
-    Header.nPages = static_cast<UINT>(Pages.size());
-    Header.phpage = Pages.data();
-    HWND Sheet = reinterpret_cast<HWND>(PropertySheetW(&Header));
+    HWND Sheet = OpenSheet(Pages);
     ASSERT_NE(nullptr, Sheet);
     void* Thunks[2] = {};
     for (int Index : {0, 1})

@@ -38,13 +38,7 @@ double Now()
 double OpenAndShowEach(std::vector<HPROPSHEETPAGE> Pages)
 {
     const double Start = Now();
-    PROPSHEETHEADERW Header = {};
-    Header.dwSize = sizeof(Header);
-    Header.dwFlags = PSH_MODELESS;
-    Header.pszCaption = L"Eigenschaften von Maus";
-    Header.nPages = static_cast<UINT>(Pages.size());
-    Header.phpage = Pages.data();
-    HWND Sheet = reinterpret_cast<HWND>(PropertySheetW(&Header));
+    HWND Sheet = OpenSheet(Pages);
     for (UINT i = 0; i < Pages.size(); ++i)
     {
         PropSheet_SetCurSel(Sheet, nullptr, i);
