@@ -151,6 +151,7 @@ TEST_F(CurvePageTest, ShowsTheStoredCurveOrWindowsOwn)
         {"Custom", CurveValue(1, 2, 3, 4), OneToOneY, 1, Custom, false},
         {"Absent", {0, {}}, {0, {}}, 1, Windows, false},
         {"OneAbsent", WindowsX, {0, {}}, 1, Windows, true},
+        {"OtherAbsent", {0, {}}, WindowsY7, 1, Windows, true},
         {"WrongType", {REG_DWORD, {1, 0, 0, 0}}, WindowsY7, 1, Windows, true},
         {"Short", Short, WindowsY7, 1, Windows, true},
         {"HighHalfSet", HighHalf, WindowsY7, 1, Windows, true},

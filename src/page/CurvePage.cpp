@@ -56,17 +56,19 @@ enum TStored
 };
 
 // The stored curve; Windows' own where a value is missing or unusable.
+// Unusable means that at least one of the two values is there.
 TStored ReadStoredCurve(TCurve& Curve, bool Windows8)
 {
     TWinReg Registry;
-    bool Present = false, Usable = Registry.OpenKey(MouseKey) == ERROR_SUCCESS;
-    for (int v = 0; v < 2 && Usable; ++v)
+    const bool Opened = Registry.OpenKey(MouseKey) == ERROR_SUCCESS;
+    bool Present = false, Usable = Opened;
+    for (int v = 0; Opened && v < 2; ++v)
     {
         BYTE Bytes[CurveValueSize];
         DWORD Type = 0, Size = sizeof(Bytes);
         const LONG Result = Registry.ReadValue(ValueNames[v], Bytes, &Type, &Size);
         Present = Present || Result != ERROR_FILE_NOT_FOUND;
-        Usable = Result == ERROR_SUCCESS && Type == REG_BINARY && ReadCurveValue(Bytes, Size, v ? Curve.Y : Curve.X);
+        Usable = Usable && Result == ERROR_SUCCESS && Type == REG_BINARY && ReadCurveValue(Bytes, Size, v ? Curve.Y : Curve.X);
     }
     if (Usable && IsWritableCurve(Curve))
         return stFound;

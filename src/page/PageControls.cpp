@@ -90,7 +90,8 @@ bool ReadNumber(HWND hDlg, const TNumberField& Field, int& Value)
         {
             Value = Value * 10 + (*At - L'0');
             Digits = true;
-            Decimals += Decimals >= 0;
+            if (Decimals >= 0)
+                ++Decimals;
         }
     }
     for (Decimals = Decimals < 0 ? 0 : Decimals; Decimals < Field.Decimals; ++Decimals)
