@@ -7,6 +7,7 @@ namespace
 const double One = 65536.0;        // 1 in 16.16
 const double CountsPerSpeed = 3.5;  // a report's counts per unit of mouse speed
 const unsigned Largest = 0x7FFFFFFF;
+const double Ln2 = 0.6931471805599453, Ln10 = 2.302585092994046;
 
 // Points 1–4 of the curves Windows ships.
 const unsigned WindowsX[] = {0x6E15, 0x14000, 0x3DC29, 0x280000};
@@ -34,7 +35,7 @@ unsigned Nearest(double Value)
     return static_cast<unsigned>(Value + 0.5);
 }
 
-unsigned Bounded(unsigned Value, unsigned Low, unsigned High)
+unsigned BoundedRaw(unsigned Value, unsigned Low, unsigned High)
 {
     return Value < Low ? Low : Value > High ? High : Value;
 }
@@ -141,12 +142,17 @@ bool MovePoint(TCurve& Curve, double Scale, int Index, double Counts, double Gai
     const unsigned YLow = Curve.Y[Index - 1];
     const unsigned YHigh = Index + 1 < CurvePoints ? Curve.Y[Index + 1] : Largest;
     const unsigned Wanted = Nearest(Counts / CountsPerSpeed * One);
-    const unsigned X = Bounded(Wanted, XLow, XHigh);
+    const unsigned X = BoundedRaw(Wanted, XLow, XHigh);
     if (XLow > XHigh || (!Clamp && X != Wanted))
         return false;
     Curve.X[Index] = X;
-    Curve.Y[Index] = Bounded(Nearest(Gain * X / Scale), YLow, YHigh);
+    Curve.Y[Index] = BoundedRaw(Nearest(Gain * X / Scale), YLow, YHigh);
     return true;
+}
+
+int Bounded(int Value, int Low, int High)
+{
+    return Value < Low ? Low : Value > High ? High : Value;
 }
 
 int Rounded(double Value)
@@ -175,14 +181,12 @@ double Log10(double Value)
         Sum += Term / k;
         Term *= T2;
     }
-    const double Ln2 = 0.6931471805599453, Ln10 = 2.302585092994046;
     return (2 * Sum + Exponent * Ln2) / Ln10;
 }
 
 // 10^e = 2^n · e^r with r in [0, ln 2), e^r from its series.
 double Pow10(double Exponent)
 {
-    const double Ln2 = 0.6931471805599453, Ln10 = 2.302585092994046;
     double R = Exponent * Ln10;
     int N = 0;
     while (R >= Ln2)

@@ -57,6 +57,8 @@ bool MovePoint(TCurve& Curve, double Scale, int Index, double Counts, double Gai
 
 // The nearest whole number.
 int Rounded(double Value);
+// Value brought to the nearest of Low and High when outside them.
+int Bounded(int Value, int Low, int High);
 
 // Base-10 logarithm and power, for the graph's logarithmic axis (within a
 // few millionths; the module has no C runtime to ask).

@@ -28,11 +28,6 @@ int Ceiling(double Value)
     return Whole < Value ? Whole + 1 : Whole;
 }
 
-int Bounded(int Value, int Low, int High)
-{
-    return Value < Low ? Low : Value > High ? High : Value;
-}
-
 int PowerOfTen(int Exponent)
 {
     int Value = 1;

@@ -36,11 +36,6 @@ int FieldOf(int ControlId)
     return -1;
 }
 
-int Bounded(int Value, int Low, int High)
-{
-    return Value < Low ? Low : Value > High ? High : Value;
-}
-
 double BoundedField(double Value, const TNumberField& Field)
 {
     const double Low = Field.Min / 100.0, High = Field.Max / 100.0;
