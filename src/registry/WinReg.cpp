@@ -73,7 +73,6 @@ LONG TWinReg::OpenKey(LPCWSTR Path)
     return Result;
 }
 
-
 // Deletes the key with all its subkeys, deepest first. The current key is
 // the same, still open, afterwards. Subkeys are visited from the last index
 // down, so deleting one never shifts the index of one still to come.
