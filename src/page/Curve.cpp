@@ -8,6 +8,17 @@ const double One = 65536.0;        // 1 in 16.16
 const double CountsPerSpeed = 3.5;  // a report's counts per unit of mouse speed
 const unsigned Largest = 0x7FFFFFFF;
 const double Ln2 = 0.6931471805599453, Ln10 = 2.302585092994046;
+// The largest finite double, and what Log10 answers beyond every finite
+// double's logarithm: for 0 (and anything that is not a positive number)
+// and for infinity.
+const double Greatest = 1.7976931348623157e308;
+const double LogOfZero = -400, LogOfInfinity = 400;
+// Powers of ten below the smallest double are 0, above 10^308.25 the
+// largest double.
+const double LowestExponent = -330, HighestExponent = 308.25;
+// The mouse speeds (16.16) the gain is taken at: below the first point it
+// stays as it is there, and past 2^40 no mouse reports.
+const double SlowestSpeed = 1, FastestSpeed = 1099511627776.0;
 
 // Points 1–4 of the curves Windows ships.
 const unsigned WindowsX[] = {0x6E15, 0x14000, 0x3DC29, 0x280000};
@@ -26,9 +37,10 @@ unsigned DpiFactor(bool Windows8, unsigned Dpi)
     return Dpi * 65536 / DpiDivisor(Windows8);
 }
 
+// NaN counts as 0.
 unsigned Nearest(double Value)
 {
-    if (Value <= 0)
+    if (!(Value > 0))
         return 0;
     if (Value >= Largest)
         return Largest;
@@ -48,6 +60,10 @@ double YAt(const TCurve& Curve, double V)
     while (i < CurvePoints - 1 && V > Curve.X[i])
         ++i;
     const double X0 = Curve.X[i - 1], X1 = Curve.X[i], Y0 = Curve.Y[i - 1], Y1 = Curve.Y[i];
+    // A segment that does not rise (only in a curve the page never writes)
+    // has no slope to follow: it stands for its right end.
+    if (X1 <= X0)
+        return Y1;
     return Y0 + (Y1 - Y0) * (V - X0) / (X1 - X0);
 }
 }
@@ -119,9 +135,15 @@ double GainScale(bool Windows8, unsigned Dpi, unsigned Speed)
     return DpiFactor(Windows8, Dpi) / One * Speed / 10 / CountsPerSpeed;
 }
 
+// Counts that are not positive (or not a number) count as the slowest
+// speed, infinite ones as the fastest.
 double GainAt(const TCurve& Curve, double Scale, double Counts)
 {
-    const double V = Counts / CountsPerSpeed * One;
+    double V = Counts / CountsPerSpeed * One;
+    if (!(V >= SlowestSpeed))
+        V = SlowestSpeed;
+    if (V > FastestSpeed)
+        V = FastestSpeed;
     return Scale * YAt(Curve, V) / V;
 }
 
@@ -130,9 +152,10 @@ double PointCounts(const TCurve& Curve, int Index)
     return Curve.X[Index] / One * CountsPerSpeed;
 }
 
+// A point at X 0 (point 0, or one of a broken curve) has the gain 0.
 double PointGain(const TCurve& Curve, double Scale, int Index)
 {
-    return Scale * Curve.Y[Index] / Curve.X[Index];
+    return Curve.X[Index] ? Scale * Curve.Y[Index] / Curve.X[Index] : 0;
 }
 
 bool MovePoint(TCurve& Curve, double Scale, int Index, double Counts, double Gain, bool Clamp)
@@ -155,14 +178,25 @@ int Bounded(int Value, int Low, int High)
     return Value < Low ? Low : Value > High ? High : Value;
 }
 
+// NaN is 0; numbers beyond the int range end at its edges.
 int Rounded(double Value)
 {
+    const double Limit = 2147483647.0;
+    if (!(Value > -Limit))
+        return Value == Value ? -2147483647 : 0;
+    if (Value >= Limit)
+        return 2147483647;
     return Value < 0 ? -static_cast<int>(0.5 - Value) : static_cast<int>(Value + 0.5);
 }
 
 // ln(m) for m in [1, 2) from the series of artanh, then the power of two.
+// The loops halve or double a finite positive number: at most 1075 times.
 double Log10(double Value)
 {
+    if (!(Value > 0))
+        return LogOfZero;
+    if (Value > Greatest)
+        return LogOfInfinity;
     int Exponent = 0;
     while (Value >= 2)
     {
@@ -184,9 +218,14 @@ double Log10(double Value)
     return (2 * Sum + Exponent * Ln2) / Ln10;
 }
 
-// 10^e = 2^n · e^r with r in [0, ln 2), e^r from its series.
+// 10^e = 2^n · e^r with r in [0, ln 2), e^r from its series; n is at
+// most 1100 either way.
 double Pow10(double Exponent)
 {
+    if (!(Exponent > LowestExponent))
+        return 0;
+    if (Exponent > HighestExponent)
+        return Greatest;
     double R = Exponent * Ln10;
     int N = 0;
     while (R >= Ln2)

@@ -43,7 +43,8 @@ void OneToOneCurve(TCurve& Curve, bool Windows8, unsigned Dpi, unsigned Speed);
 
 // What turns Y(v) / v into the gain: k · (s / 10) / 3.5.
 double GainScale(bool Windows8, unsigned Dpi, unsigned Speed);
-// The gain for a report of Counts counts (Counts > 0).
+// The gain for a report of Counts counts. Below the first point the gain
+// stays as it is there, which is also what counts of 0 or less get.
 double GainAt(const TCurve& Curve, double Scale, double Counts);
 // Point Index (1–4) as the graph shows it: counts per report and gain.
 double PointCounts(const TCurve& Curve, int Index);
@@ -55,13 +56,17 @@ double PointGain(const TCurve& Curve, double Scale, int Index);
 // false, and nothing changes.
 bool MovePoint(TCurve& Curve, double Scale, int Index, double Counts, double Gain, bool Clamp);
 
-// The nearest whole number.
+// The nearest whole number; NaN is 0, and numbers beyond the int range
+// end at its edges.
 int Rounded(double Value);
 // Value brought to the nearest of Low and High when outside them.
 int Bounded(int Value, int Low, int High);
 
 // Base-10 logarithm and power, for the graph's logarithmic axis (within a
-// few millionths; the module has no C runtime to ask).
+// few millionths; the module has no C runtime to ask). Both always end and
+// always answer a finite number: Log10 answers -400 for 0, negative
+// numbers and NaN and 400 for infinity; Pow10 answers 0 below 10^-330 and
+// for NaN, and the largest double above 10^308.25.
 double Log10(double Value);
 double Pow10(double Exponent);
 
