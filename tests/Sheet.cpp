@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <psapi.h>
 
+#include <algorithm>
 #include <ostream>
 #include <vector>
 
@@ -46,6 +47,10 @@ void CALLBACK CloseBox(HWND, UINT, UINT_PTR, DWORD)
     if (!Seen.Found)
         EnumThreadWindows(GetCurrentThreadId(), FindBox, 0);
 }
+
+// The sheets of TSheet that are open, whose dialog manager sees their
+// messages first.
+std::vector<HWND> OpenSheets;
 
 BOOL CALLBACK AddPage(HPROPSHEETPAGE Page, LPARAM lParam)
 {
@@ -191,15 +196,58 @@ BOOL CALLBACK CountWindow(HWND, LPARAM lParam)
 }
 }
 
-HWND OpenSheet(std::vector<HPROPSHEETPAGE>& Pages)
+HWND OpenSheet(std::vector<HPROPSHEETPAGE>& Pages, UINT StartPage)
 {
     PROPSHEETHEADERW Header = {};
     Header.dwSize = sizeof(Header);
     Header.dwFlags = PSH_MODELESS;
+    Header.nStartPage = StartPage;
     Header.pszCaption = L"Eigenschaften von Maus";
     Header.nPages = static_cast<UINT>(Pages.size());
     Header.phpage = Pages.data();
     return reinterpret_cast<HWND>(PropertySheetW(&Header));
+}
+
+namespace
+{
+void Send(INPUT& Input)
+{
+    ASSERT_EQ(1u, SendInput(1, &Input, sizeof(Input)));
+    TSheet::Pump();
+}
+}
+
+// Absolute coordinates run from 0 to 65535 across the screen; rounded up,
+// the system's conversion back lands on the pixel meant.
+void MouseTo(POINT Screen)
+{
+    const int Width = GetSystemMetrics(SM_CXSCREEN), Height = GetSystemMetrics(SM_CYSCREEN);
+    INPUT Input = {};
+    Input.type = INPUT_MOUSE;
+    Input.mi.dx = (Screen.x * 65536 + Width - 1) / Width;
+    Input.mi.dy = (Screen.y * 65536 + Height - 1) / Height;
+    Input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    Send(Input);
+}
+
+void MouseButton(bool Down)
+{
+    INPUT Input = {};
+    Input.type = INPUT_MOUSE;
+    Input.mi.dwFlags = Down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+    Send(Input);
+}
+
+void KeyStroke(WORD Key)
+{
+    for (DWORD Flags : {0ul, static_cast<unsigned long>(KEYEVENTF_KEYUP)})
+    {
+        INPUT Input = {};
+        Input.type = INPUT_KEYBOARD;
+        Input.ki.wVk = Key;
+        Input.ki.dwFlags = Flags;
+        Send(Input);
+    }
 }
 
 int ThreadWindows()
@@ -291,6 +339,7 @@ void TSheet::Open()
     EXPECT_NE(nullptr, FSheet);
     if (!FSheet)
         return;
+    OpenSheets.push_back(FSheet);
     // Only a page whose window exists takes part in apply and cancel.
     PropSheet_SetCurSel(FSheet, nullptr, 0);
     FPage = PropSheet_GetCurrentPageHwnd(FSheet);
@@ -374,6 +423,7 @@ void TSheet::PressButton(int Button)
 
 void TSheet::Destroy()
 {
+    OpenSheets.erase(std::remove(OpenSheets.begin(), OpenSheets.end(), FSheet), OpenSheets.end());
     if (FSheet && IsWindow(FSheet))
         DestroyWindow(FSheet);
     FSheet = nullptr;
@@ -381,11 +431,27 @@ void TSheet::Destroy()
     Pump();
 }
 
+namespace
+{
+// The sheet that a message's window belongs to, if it is one of the open
+// sheets.
+HWND SheetOf(HWND Window)
+{
+    for (HWND Sheet : OpenSheets)
+        if (IsWindow(Sheet) && (Window == Sheet || IsChild(Sheet, Window)))
+            return Sheet;
+    return nullptr;
+}
+}
+
 void TSheet::Pump()
 {
     MSG Message;
     while (PeekMessageW(&Message, nullptr, 0, 0, PM_REMOVE))
     {
+        HWND Sheet = SheetOf(Message.hwnd);
+        if (Sheet && PropSheet_IsDialogMessage(Sheet, &Message))
+            continue;
         TranslateMessage(&Message);
         DispatchMessageW(&Message);
     }

@@ -126,6 +126,8 @@ public:
     // Destroys the sheet window (after OK or Cancel, or instead of them).
     void Destroy();
 
+    // Dispatches what is queued; messages of an open sheet go through its
+    // dialog manager first, as in a host's message loop.
     static void Pump();
 
 private:
@@ -136,8 +138,17 @@ private:
     HWND FPage;
 };
 
-// A modeless sheet of these pages under the Mouse control panel's caption.
-HWND OpenSheet(std::vector<HPROPSHEETPAGE>& Pages);
+// A modeless sheet of these pages under the Mouse control panel's caption,
+// opened on the page StartPage.
+HWND OpenSheet(std::vector<HPROPSHEETPAGE>& Pages, UINT StartPage = 0);
+
+// Input as a person gives it, through the system's input queue, with
+// hit-testing, capture and focus: the mouse moved to a point of the
+// screen, its left button, a key pressed and let go. Each is dispatched
+// before it returns.
+void MouseTo(POINT Screen);
+void MouseButton(bool Down);
+void KeyStroke(WORD Key);
 
 // Top-level windows of this thread.
 int ThreadWindows();
