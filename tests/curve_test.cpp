@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -328,4 +329,121 @@ TEST_F(CurvePageTest, RefusedWriteIsNamedAndCanBeTriedAgain)
     Sheet.PressButton(PSBTN_APPLYNOW);
     EXPECT_FALSE(Sheet.ApplyEnabled());
     EXPECT_EQ(OneToOneY, ReadCurveValue(Y));
+}
+
+namespace
+{
+// The graph's drawing with one GDI call failing, as the module sees it:
+// the failing call below, and a record of the memory DC and bitmap it
+// made and of how they were given back.
+enum TGdiFault
+{
+    NoTextMetrics,
+    BitmapNotSelected,
+    OwnBitmapNotPutBack
+};
+struct TGdiRecord
+{
+    TGdiFault Fault;
+    int BitmapSelections;
+    HDC Memory;
+    HBITMAP Bitmap;
+    bool DeletedWhileSelected;
+    long Lines;
+};
+TGdiRecord Gdi;
+decltype(&SelectObject) RealSelect;
+decltype(&CreateCompatibleDC) RealCreateDC;
+decltype(&CreateCompatibleBitmap) RealCreateBitmap;
+decltype(&DeleteObject) RealDelete;
+decltype(&LineTo) RealLineTo;
+
+// What a failing call leaves in the record is whatever was there: here a
+// text height of about -10^9, with which unchecked drawing loops for
+// minutes.
+BOOL WINAPI FailingTextMetrics(HDC, LPTEXTMETRICW Metrics)
+{
+    memset(Metrics, 0xC0, sizeof(*Metrics));
+    return FALSE;
+}
+
+// The first selection of a bitmap puts the graph's bitmap in, the second
+// puts the DC's own one back.
+HGDIOBJ WINAPI FailingSelect(HDC Dc, HGDIOBJ Object)
+{
+    if (GetObjectType(Object) == OBJ_BITMAP && ++Gdi.BitmapSelections == (Gdi.Fault == BitmapNotSelected ? 1 : 2))
+        return nullptr;
+    return RealSelect(Dc, Object);
+}
+
+HDC WINAPI RecordingCreateDC(HDC Dc)
+{
+    return Gdi.Memory = RealCreateDC(Dc);
+}
+
+HBITMAP WINAPI RecordingCreateBitmap(HDC Dc, int Width, int Height)
+{
+    return Gdi.Bitmap = RealCreateBitmap(Dc, Width, Height);
+}
+
+// Windows refuses to delete a bitmap that a DC still holds (Wine defers
+// it), so that is what is recorded.
+BOOL WINAPI RecordingDelete(HGDIOBJ Object)
+{
+    if (Object == Gdi.Bitmap && GetObjectType(Gdi.Memory) == OBJ_MEMDC && GetCurrentObject(Gdi.Memory, OBJ_BITMAP) == Object)
+        Gdi.DeletedWhileSelected = true;
+    return RealDelete(Object);
+}
+
+BOOL WINAPI CountingLineTo(HDC Dc, int X, int Y)
+{
+    ++Gdi.Lines;
+    return RealLineTo(Dc, X, Y);
+}
+
+template <typename T>
+void Patch(std::vector<std::unique_ptr<TImportPatch>>& Patches, const char* Dll, const char* Name, void* Replacement, T& Real)
+{
+    Patches.push_back(std::make_unique<TImportPatch>(Pointix().Module, Dll, Name, Replacement));
+    ASSERT_NE(nullptr, Patches.back()->Original()) << Name;
+    Real = reinterpret_cast<T>(Patches.back()->Original());
+}
+}
+
+// A paint in which a call the drawing depends on fails draws less (no
+// line at all without the font's measures or a bitmap to draw into), ends,
+// and gives back its memory DC and bitmap; the next paint draws the graph.
+TEST_F(CurvePageTest, GraphSurvivesFailingDrawingCalls)
+{
+    TSheet Sheet;
+    Sheet.ShowPage(CurvePage);
+    HWND Graph = Sheet.Item(IDC_CURVE_GRAPH);
+    for (TGdiFault Fault : {NoTextMetrics, BitmapNotSelected, OwnBitmapNotPutBack})
+    {
+        SCOPED_TRACE(testing::Message() << "fault " << Fault);
+        Gdi = TGdiRecord{Fault, 0, nullptr, nullptr, false, 0};
+        {
+            std::vector<std::unique_ptr<TImportPatch>> Patches;
+            decltype(&GetTextMetricsW) Unused;
+            Patch(Patches, "GDI32.dll", "CreateCompatibleDC", reinterpret_cast<void*>(&RecordingCreateDC), RealCreateDC);
+            Patch(Patches, "GDI32.dll", "CreateCompatibleBitmap", reinterpret_cast<void*>(&RecordingCreateBitmap), RealCreateBitmap);
+            Patch(Patches, "GDI32.dll", "DeleteObject", reinterpret_cast<void*>(&RecordingDelete), RealDelete);
+            Patch(Patches, "GDI32.dll", "LineTo", reinterpret_cast<void*>(&CountingLineTo), RealLineTo);
+            if (Fault == NoTextMetrics)
+                Patch(Patches, "GDI32.dll", "GetTextMetricsW", reinterpret_cast<void*>(&FailingTextMetrics), Unused);
+            else
+                Patch(Patches, "GDI32.dll", "SelectObject", reinterpret_cast<void*>(&FailingSelect), RealSelect);
+            InvalidateRect(Graph, nullptr, FALSE);
+            UpdateWindow(Graph);
+        }
+        ASSERT_NE(nullptr, Gdi.Bitmap) << "the graph was painted";
+        if (Fault != OwnBitmapNotPutBack)
+            EXPECT_EQ(0, Gdi.Lines) << "no axes drawn without a font's measures or a bitmap to draw into";
+        EXPECT_FALSE(Gdi.DeletedWhileSelected) << "the bitmap was deleted while the memory DC held it";
+        EXPECT_EQ(0u, GetObjectType(Gdi.Bitmap)) << "the bitmap is gone";
+        EXPECT_EQ(0u, GetObjectType(Gdi.Memory)) << "the memory DC is gone";
+        InvalidateRect(Graph, nullptr, FALSE);
+        UpdateWindow(Graph);
+        EXPECT_EQ(4u, Handles(Graph).size()) << "the next paint draws the graph again";
+    }
 }

@@ -14,6 +14,8 @@ const BYTE GainSteps[] = {1, 2, 5, 10, 20, 50, 100, 200};
 const double LargestGain = 100;
 const int MostGainSteps = 6;
 const int LowestDecade = -2, HighestDecade = 5;
+// The smallest plot worth drawing, in pixels each way.
+const int MinimumPlot = 8;
 const int LabelCapacity = 64;
 
 int Floor(double Value)
@@ -83,6 +85,7 @@ public:
     }
     TSelection(const TSelection&) = delete;
     TSelection& operator=(const TSelection&) = delete;
+    bool Selected() const { return FOld != nullptr; }
 
 private:
     HDC FDc;
@@ -168,6 +171,8 @@ POINT TCurveGraph::HandleOf(const TCurve& Curve, double Scale, int Index) const
 
 int TCurveGraph::HandleAt(const TCurve& Curve, double Scale, POINT Where) const
 {
+    if (FPlot.right <= FPlot.left)
+        return 0;
     int Found = 0, Nearest = (FHandle + 3) * (FHandle + 3) + 1;
     for (int i = 1; i < CurvePoints; ++i)
     {
@@ -221,15 +226,25 @@ void TCurveGraph::DrawAxes(HDC hdc, int Width, int Height, int LineHeight) const
     Label(hdc, Text, Width - 3, Height - LineHeight - 1, DT_RIGHT);
 }
 
+// Where anything the drawing depends on fails, the paint draws less: no
+// bitmap or memory DC, nothing at all; no text metrics, or no room for a
+// plot, only the background. The plot is then empty, and no handle can be
+// hit until a paint draws them.
 void TCurveGraph::Draw(HDC hdc, const RECT& Area, HFONT Font, const TCurve& Curve, double Scale, int Selected)
 {
+    FPlot = RECT{0, 0, 0, 0};
     const int Width = Area.right - Area.left, Height = Area.bottom - Area.top;
-    TMemoryDC Memory(hdc);
+    // The bitmap outlives the memory DC: deleting the DC lets go of the
+    // bitmap even where putting the DC's own one back failed, and only a
+    // bitmap that no DC holds can be deleted.
     TGdiObject Bitmap(CreateCompatibleBitmap(hdc, Width, Height));
+    TMemoryDC Memory(hdc);
     HDC Dc = Memory.Get();
     if (!Dc || !Bitmap.Get())
         return;
     TSelection Canvas(Dc, Bitmap.Get());
+    if (!Canvas.Selected())
+        return;
     TSelection Text(Dc, Font);
     // One pen of the text colour: lines of one pixel, the curve two of them.
     TSelection Pen(Dc, GetStockObject(DC_PEN));
@@ -239,20 +254,32 @@ void TCurveGraph::Draw(HDC hdc, const RECT& Area, HFONT Font, const TCurve& Curv
     SetBkMode(Dc, TRANSPARENT);
     const RECT Client = {0, 0, Width, Height};
     FillRect(Dc, &Client, GetSysColorBrush(COLOR_WINDOW));
+    DrawPlot(Dc, Width, Height, Curve, Scale, Selected);
+    BitBlt(hdc, Area.left, Area.top, Width, Height, Dc, 0, 0, SRCCOPY);
+    if (FPlot.right > FPlot.left)
+        FPlot = RECT{FPlot.left + Area.left, FPlot.top + Area.top, FPlot.right + Area.left, FPlot.bottom + Area.top};
+}
 
+void TCurveGraph::DrawPlot(HDC Dc, int Width, int Height, const TCurve& Curve, double Scale, int Selected)
+{
     // Room for the labels: the widest factor (the top one) left of the
     // plot, a line of counts and one of the axis title below it, the
     // factor title above it, half the last decade's label right of it.
     TEXTMETRICW Metrics;
-    GetTextMetricsW(Dc, &Metrics);
+    if (!GetTextMetricsW(Dc, &Metrics) || Metrics.tmHeight <= 0 || Metrics.tmHeight > Height)
+        return;
     const int LineHeight = Metrics.tmHeight;
     WCHAR Label[LabelCapacity];
     GainLabel(Label, FGainStep, FGainTicks);
-    FPlot.left = TextWidth(Dc, Label) + LineHeight / 3 + 5;
+    RECT Plot;
+    Plot.left = TextWidth(Dc, Label) + LineHeight / 3 + 5;
     DecadeLabel(Label, FLogHigh);
-    FPlot.right = Width - TextWidth(Dc, Label) / 2 - 4;
-    FPlot.top = LineHeight + LineHeight / 2;
-    FPlot.bottom = Height - 2 * LineHeight - LineHeight / 3 - 2;
+    Plot.right = Width - TextWidth(Dc, Label) / 2 - 4;
+    Plot.top = LineHeight + LineHeight / 2;
+    Plot.bottom = Height - 2 * LineHeight - LineHeight / 3 - 2;
+    if (Plot.left < 0 || Plot.right - Plot.left < MinimumPlot || Plot.bottom - Plot.top < MinimumPlot)
+        return;
+    FPlot = Plot;
     FHandle = LineHeight / 4 > 3 ? LineHeight / 4 : 3;
     DrawAxes(Dc, Width, Height, LineHeight);
 
@@ -283,6 +310,4 @@ void TCurveGraph::Draw(HDC hdc, const RECT& Area, HFONT Font, const TCurve& Curv
         Box = RECT{Box.left + 2, Box.top + 2, Box.right - 2, Box.bottom - 2};
         FillRect(Dc, &Box, GetSysColorBrush(i == Selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
     }
-    BitBlt(hdc, Area.left, Area.top, Width, Height, Dc, 0, 0, SRCCOPY);
-    FPlot = RECT{FPlot.left + Area.left, FPlot.top + Area.top, FPlot.right + Area.left, FPlot.bottom + Area.top};
 }

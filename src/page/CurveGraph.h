@@ -19,7 +19,8 @@ public:
     void Fit(const TCurve& Curve, double Scale);
     // Draws into the graph's area of hdc, Selected (1–4) marked.
     void Draw(HDC hdc, const RECT& Area, HFONT Font, const TCurve& Curve, double Scale, int Selected);
-    // The point whose handle lies under Where as last drawn, or 0.
+    // The point whose handle lies under Where as last drawn, or 0 (also
+    // while nothing was drawn).
     int HandleAt(const TCurve& Curve, double Scale, POINT Where) const;
     // Counts and gain at Where, held inside the plot.
     void ValueAt(POINT Where, double& Counts, double& Gain) const;
@@ -28,6 +29,9 @@ private:
     int XOf(double Counts) const;
     int YOf(double Gain) const;
     POINT HandleOf(const TCurve& Curve, double Scale, int Index) const;
+    // The axes, the curve and its handles into a bitmap of that size; sets
+    // the plot, which stays empty when there is no room or no font to draw.
+    void DrawPlot(HDC Dc, int Width, int Height, const TCurve& Curve, double Scale, int Selected);
     void DrawAxes(HDC hdc, int Width, int Height, int LineHeight) const;
 
     RECT FPlot;
