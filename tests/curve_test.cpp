@@ -269,31 +269,95 @@ std::vector<POINT> Handles(HWND Graph)
 }
 }
 
-// A dragged point follows the mouse but stops short of its neighbour; no
-// other point moves.
-TEST_F(CurvePageTest, DraggedPointCannotPassItsNeighbour)
+namespace
 {
-    TSheet Sheet;
-    Sheet.ShowPage(CurvePage);
-    HWND Graph = Sheet.Item(IDC_CURVE_GRAPH);
-    UpdateWindow(Graph);
-    const std::vector<POINT> Centres = Handles(Graph);
-    ASSERT_EQ(4u, Centres.size()) << "four handles";
-    const POINT From = Centres[1], To = {Centres[0].x - 20, Centres[1].y - 5};
-    SendMessageW(Graph, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(From.x, From.y));
-    SendMessageW(Graph, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(To.x, To.y));
-    SendMessageW(Graph, WM_LBUTTONUP, 0, MAKELPARAM(To.x, To.y));
-    EXPECT_EQ(L"2", Sheet.Text(IDC_CURVE_POINT)) << "the dragged point is the chosen one";
-    Sheet.PressButton(PSBTN_APPLYNOW);
-    const TCurveValue Moved = ReadCurveValue(X);
-    ASSERT_EQ(40u, Moved.Bytes.size());
-    TCurveValue Expected = WindowsX;
-    const unsigned X1 = 0x6E15;
-    memcpy(&Expected.Bytes[16], &Moved.Bytes[16], 4);
-    EXPECT_EQ(Expected, Moved) << "only point 2 moved";
-    unsigned X2 = 0;
-    memcpy(&X2, &Moved.Bytes[16], 4);
-    EXPECT_EQ(X1 + 1, X2) << "point 2 stops just right of point 1";
+POINT OnScreen(HWND Window, POINT At)
+{
+    ClientToScreen(Window, &At);
+    return At;
+}
+
+HCURSOR Cursor(LPCWSTR Id)
+{
+    return LoadCursorW(nullptr, Id);
+}
+}
+
+// The graph with a real mouse: pressed on a point (or beside all of them),
+// moved with the button held, let go; Esc during the drag. Only the point
+// pressed moves, never past its neighbour, also when the mouse leaves the
+// graph; Apply writes it.
+TEST_F(CurvePageTest, PointsAreDraggedWithTheMouse)
+{
+    const int Beside = -1;
+    enum TTarget
+    {
+        Up,           // 15 pixels up from the point
+        LeftOfGraph,  // past the left neighbour and out of the graph
+    };
+    const struct
+    {
+        const char* Name;
+        int Handle;  // 0–3, left to right, or Beside: where no point is
+        TTarget To;
+        bool Escape;
+        bool Moved;
+    } Rows[] = {
+        {"one point dragged", 2, Up, false, true},
+        {"dragged past its neighbour", 1, LeftOfGraph, false, true},
+        {"pressed beside the points", Beside, Up, false, false},
+        {"Esc during the drag", 2, Up, true, false},
+    };
+    for (const auto& Row : Rows)
+    {
+        SCOPED_TRACE(Row.Name);
+        Store(WindowsX, WindowsY7);
+        TSheet Sheet;
+        Sheet.ShowPage(CurvePage);
+        HWND Graph = Sheet.Item(IDC_CURVE_GRAPH);
+        UpdateWindow(Graph);
+        const std::vector<POINT> Centres = Handles(Graph);
+        ASSERT_EQ(4u, Centres.size()) << "four handles";
+        const POINT From = Row.Handle == Beside ? POINT{(Centres[0].x + Centres[1].x) / 2, Centres[3].y} : Centres[Row.Handle];
+        const POINT To = Row.To == Up ? POINT{From.x, From.y - 15} : POINT{-30, From.y};
+        MouseTo(OnScreen(Graph, From));
+        ASSERT_EQ(Graph, WindowFromPoint(OnScreen(Graph, From))) << "the graph takes the mouse";
+        EXPECT_EQ(Cursor(Row.Handle == Beside ? IDC_ARROW : IDC_SIZEALL), GetCursor());
+        MouseButton(true);
+        MouseTo(OnScreen(Graph, POINT{(From.x + To.x) / 2, (From.y + To.y) / 2}));
+        MouseTo(OnScreen(Graph, To));
+        if (Row.Escape)
+            KeyStroke(VK_ESCAPE);
+        MouseButton(false);
+        MouseTo(OnScreen(Graph, To));
+
+        ASSERT_TRUE(IsWindow(Sheet.Window())) << "Esc did not close the sheet";
+        EXPECT_EQ(Row.Handle == Beside ? L"1" : std::to_wstring(Row.Handle + 1), Sheet.Text(IDC_CURVE_POINT));
+        EXPECT_EQ(Row.Moved ? L"Eigene Kurve" : L"Windows-Standard", Sheet.Text(IDC_CURVE_PRESET));
+        EXPECT_EQ(Row.Moved, Sheet.ApplyEnabled());
+        Sheet.PressButton(PSBTN_APPLYNOW);
+        const TCurveValue StoredX = ReadCurveValue(X), StoredY = ReadCurveValue(Y);
+        ASSERT_EQ(40u, StoredX.Bytes.size());
+        ASSERT_EQ(40u, StoredY.Bytes.size());
+        // Only the dragged point's bytes may differ.
+        TCurveValue ExpectedX = WindowsX, ExpectedY = WindowsY7;
+        const int Offset = 8 * (Row.Handle + 1);
+        if (Row.Moved)
+        {
+            memcpy(&ExpectedX.Bytes[Offset], &StoredX.Bytes[Offset], 4);
+            memcpy(&ExpectedY.Bytes[Offset], &StoredY.Bytes[Offset], 4);
+            EXPECT_FALSE(StoredX == WindowsX && StoredY == WindowsY7) << "the point moved";
+        }
+        EXPECT_EQ(ExpectedX, StoredX) << "no other point moved";
+        EXPECT_EQ(ExpectedY, StoredY) << "no other point moved";
+        if (Row.To == LeftOfGraph)
+        {
+            unsigned Left = 0, Moved = 0;
+            memcpy(&Left, &StoredX.Bytes[Offset - 8], 4);
+            memcpy(&Moved, &StoredX.Bytes[Offset], 4);
+            EXPECT_EQ(Left + 1, Moved) << "the point stops just right of its neighbour";
+        }
+    }
 }
 
 namespace

@@ -169,15 +169,19 @@ POINT TCurveGraph::HandleOf(const TCurve& Curve, double Scale, int Index) const
     return Handle;
 }
 
+// The handle nearest to Where, as far as the square it is drawn in plus a
+// margin reaches.
 int TCurveGraph::HandleAt(const TCurve& Curve, double Scale, POINT Where) const
 {
     if (FPlot.right <= FPlot.left)
         return 0;
-    int Found = 0, Nearest = (FHandle + 3) * (FHandle + 3) + 1;
+    int Found = 0, Nearest = FGrip + 1;
     for (int i = 1; i < CurvePoints; ++i)
     {
         const POINT Handle = HandleOf(Curve, Scale, i);
-        const int Distance = (Handle.x - Where.x) * (Handle.x - Where.x) + (Handle.y - Where.y) * (Handle.y - Where.y);
+        const int Across = Handle.x > Where.x ? Handle.x - Where.x : Where.x - Handle.x;
+        const int Down = Handle.y > Where.y ? Handle.y - Where.y : Where.y - Handle.y;
+        const int Distance = Across > Down ? Across : Down;
         if (Distance < Nearest)
         {
             Nearest = Distance;
@@ -280,7 +284,10 @@ void TCurveGraph::DrawPlot(HDC Dc, int Width, int Height, const TCurve& Curve, d
     if (Plot.left < 0 || Plot.right - Plot.left < MinimumPlot || Plot.bottom - Plot.top < MinimumPlot)
         return;
     FPlot = Plot;
+    // Handles and the margin around them that still catches a press grow
+    // with the font, and so with the DPI.
     FHandle = LineHeight / 4 > 3 ? LineHeight / 4 : 3;
+    FGrip = FHandle + (LineHeight / 6 > 3 ? LineHeight / 6 : 3);
     DrawAxes(Dc, Width, Height, LineHeight);
 
     // The gain at every column of the plot, drawn twice, a pixel apart.

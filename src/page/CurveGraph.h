@@ -39,7 +39,10 @@ private:
     // The factor axis: FGainTicks steps of FGainStep.
     double FGainStep;
     int FGainTicks;
+    // Half the side of a handle's square, and of the square that catches
+    // a press on it.
     int FHandle;
+    int FGrip;
 };
 
 #endif

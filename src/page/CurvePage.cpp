@@ -362,64 +362,117 @@ double TCurvePage::GainScaleNow(HWND hDlg) const
     return GainScale(FWindows8, Dpi(hDlg), FSpeed);
 }
 
+// The graph takes the mouse: a static would let it through to the page.
+// A press on a point chooses it and starts a drag, which follows the mouse
+// (also outside the graph, which holds the capture) until the button is
+// let go; Esc, or another window taking the mouse, puts the point back.
 LRESULT TCurvePage::GraphProc(HWND hGraph, UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
     HWND hDlg = GetParent(hGraph);
     switch (uMsg)
     {
+    case WM_NCHITTEST:
+        return HTCLIENT;
     case WM_ERASEBKGND:
         return 1;
+    case WM_SETCURSOR:
+        if (reinterpret_cast<HWND>(wParam) == hGraph && LOWORD(lParam) == HTCLIENT)
+        {
+            POINT Where;
+            GetCursorPos(&Where);
+            ScreenToClient(hGraph, &Where);
+            SetCursor(LoadCursorW(nullptr, FGraph.HandleAt(FCurve, GainScaleNow(hDlg), Where) ? IDC_SIZEALL : IDC_ARROW));
+            return TRUE;
+        }
+        break;
     case WM_LBUTTONDOWN:
-    {
-        const POINT Where = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-        const int Point = FGraph.HandleAt(FCurve, GainScaleNow(hDlg), Where);
-        if (!Point)
-            return 0;
-        FPoint = Point;
-        SendDlgItemMessageW(hDlg, IDC_CURVE_POINT, CB_SETCURSEL, Point - 1, 0);
-        ShowPoint(hDlg);
-        Redraw(hDlg);
-        FDragging = true;
-        SetCapture(hGraph);
+        StartDrag(hDlg, hGraph, PointOf(lParam));
         return 0;
-    }
     case WM_MOUSEMOVE:
         if (FDragging)
-            DragTo(hDlg, lParam);
+            DragTo(hDlg, PointOf(lParam));
         return 0;
     case WM_LBUTTONUP:
         if (FDragging)
         {
-            DragTo(hDlg, lParam);
-            ReleaseCapture();
+            DragTo(hDlg, PointOf(lParam));
+            EndDrag(hDlg, hGraph, true);
         }
         return 0;
-    case WM_CAPTURECHANGED:
-        // The drag is over, however it ended: the axes fit the curve again.
+    case WM_GETDLGCODE:
+        // During a drag Esc is the graph's, not the sheet's Cancel.
         if (FDragging)
+            return DLGC_WANTALLKEYS;
+        break;
+    case WM_KEYDOWN:
+        if (FDragging && wParam == VK_ESCAPE)
         {
-            FDragging = false;
-            ShowCurve(hDlg);
+            EndDrag(hDlg, hGraph, false);
+            return 0;
         }
+        break;
+    case WM_CAPTURECHANGED:
+        if (FDragging)
+            EndDrag(hDlg, hGraph, false);
         break;
     }
     return CallWindowProcW(FOldGraphProc, hGraph, uMsg, wParam, lParam);
 }
 
-// The dragged point follows the mouse, inside the fields' ranges and never
-// past its neighbours.
-void TCurvePage::DragTo(HWND hDlg, LPARAM Where)
+POINT TCurvePage::PointOf(LPARAM Where)
 {
     const POINT At = {static_cast<short>(LOWORD(Where)), static_cast<short>(HIWORD(Where))};
+    return At;
+}
+
+// The graph takes the focus, so that Esc reaches it. Leaving a field takes
+// what it held into the curve, which may move the point: it is looked for
+// again.
+void TCurvePage::StartDrag(HWND hDlg, HWND hGraph, POINT Where)
+{
+    if (!FGraph.HandleAt(FCurve, GainScaleNow(hDlg), Where))
+        return;
+    SetFocus(hGraph);
+    const int Point = FGraph.HandleAt(FCurve, GainScaleNow(hDlg), Where);
+    if (!Point)
+        return;
+    FPoint = Point;
+    SendDlgItemMessageW(hDlg, IDC_CURVE_POINT, CB_SETCURSEL, Point - 1, 0);
+    ShowPoint(hDlg);
+    Redraw(hDlg);
+    FBeforeDrag = FCurve;
+    FDragging = true;
+    SetCapture(hGraph);
+    SetCursor(LoadCursorW(nullptr, IDC_SIZEALL));
+}
+
+// The dragged point follows the mouse, inside the fields' ranges and never
+// past its neighbours. The page counts as changed only when the drag ends.
+void TCurvePage::DragTo(HWND hDlg, POINT Where)
+{
     double Counts, Gain;
-    FGraph.ValueAt(At, Counts, Gain);
+    FGraph.ValueAt(Where, Counts, Gain);
     TCurve Moved = FCurve;
     if (MovePoint(Moved, GainScaleNow(hDlg), FPoint, BoundedField(Counts, Fields[cfCounts]), BoundedField(Gain, Fields[cfFactor]), true) &&
         !SameCurve(Moved, FCurve))
     {
         FCurve = Moved;
-        CurveEdited(hDlg);
+        ShowCurve(hDlg);
     }
+}
+
+// Kept, the moved point stays; otherwise it goes back where it was. The
+// axes fit the curve again.
+void TCurvePage::EndDrag(HWND hDlg, HWND hGraph, bool Keep)
+{
+    FDragging = false;
+    if (GetCapture() == hGraph)
+        ReleaseCapture();
+    if (!Keep)
+        FCurve = FBeforeDrag;
+    ShowCurve(hDlg);
+    if (!SameCurve(FCurve, FBeforeDrag))
+        MarkPageChanged(hDlg);
 }
 
 // What the fields hold is taken first, as when they are left. Both values

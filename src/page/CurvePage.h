@@ -50,7 +50,10 @@ private:
     bool OnDrawItem(HWND hDlg, const DRAWITEMSTRUCT* Item) override;
     void OnFieldChange(HWND hDlg, HWND hEdit, int Field);
     LRESULT GraphProc(HWND hGraph, UINT uMsg, WPARAM wParam, LPARAM lParam);
-    void DragTo(HWND hDlg, LPARAM Where);
+    static POINT PointOf(LPARAM Where);
+    void StartDrag(HWND hDlg, HWND hGraph, POINT Where);
+    void DragTo(HWND hDlg, POINT Where);
+    void EndDrag(HWND hDlg, HWND hGraph, bool Keep);
 
     void ReadPointerSettings(HWND hDlg);
     // Takes what a field holds into the curve; a place that would pass a
@@ -78,6 +81,8 @@ private:
     int FSpeed;
     int FPoint;
     bool FDragging;
+    // The curve as it was when the drag began, for Esc.
+    TCurve FBeforeDrag;
     TCurveGraph FGraph;
     WNDPROC FOldFieldProc[CurveFieldCount];
     WNDPROC FOldGraphProc;
