@@ -363,36 +363,58 @@ TEST_F(CurvePageTest, PointsAreDraggedWithTheMouse)
 namespace
 {
 decltype(&RegSetValueExW) RegistryCall;
+const wchar_t* RefusedValue;
 
-LONG WINAPI RefusingYCurve(HKEY Key, LPCWSTR Name, DWORD Reserved, DWORD Type, const BYTE* Data, DWORD Size)
+LONG WINAPI RefusingOneValue(HKEY Key, LPCWSTR Name, DWORD Reserved, DWORD Type, const BYTE* Data, DWORD Size)
 {
-    return wcscmp(Name, Y) == 0 ? ERROR_ACCESS_DENIED : RegistryCall(Key, Name, Reserved, Type, Data, Size);
+    return wcscmp(Name, RefusedValue) == 0 ? ERROR_ACCESS_DENIED : RegistryCall(Key, Name, Reserved, Type, Data, Size);
 }
 }
 
-// A value the registry does not take is named; the page stays changed and
-// Apply writes it once the registry takes it.
-TEST_F(CurvePageTest, RefusedWriteIsNamedAndCanBeTriedAgain)
+// A value the registry does not take is named; the other one goes back to
+// what was stored (also to absent), so that the stored curve stays whole.
+// The page stays changed and Apply writes both once the registry takes
+// them.
+TEST_F(CurvePageTest, RefusedWriteIsNamedAndLeavesTheStoredCurveWhole)
 {
-    TSheet Sheet;
-    Sheet.ShowPage(CurvePage);
-    Choose(Sheet, IDC_CURVE_PRESET, OneToOne);
+    const TCurveValue Absent = {0, {}};
+    const struct
     {
-        TImportPatch Patch(Pointix().Module, "ADVAPI32.dll", "RegSetValueExW", reinterpret_cast<void*>(&RefusingYCurve));
-        ASSERT_NE(nullptr, Patch.Original());
-        RegistryCall = reinterpret_cast<decltype(RegistryCall)>(Patch.Original());
-        const TSeenBox Box = CatchMessageBox([&] { Sheet.PressButton(PSBTN_OK); });
-        ASSERT_TRUE(Box.Found) << "no message";
-        EXPECT_EQ(Widen("Diese Einstellungen konnten nicht geändert werden:\r\n\r\nZeigergeschwindigkeit (SmoothMouseYCurve)"), Box.Text);
-        EXPECT_TRUE(IsWindow(Sheet.Window())) << "the sheet stays open";
-        EXPECT_TRUE(Sheet.ApplyEnabled());
+        const wchar_t* Refused;
+        const char* Named;
+        TCurveValue OldX, OldY;
+    } Rows[] = {
+        {Y, "Zeigergeschwindigkeit (SmoothMouseYCurve)", WindowsX, WindowsY7},
+        {X, "Mausgeschwindigkeit (SmoothMouseXCurve)", WindowsX, WindowsY7},
+        {Y, "Zeigergeschwindigkeit (SmoothMouseYCurve)", Absent, Absent},
+    };
+    for (const auto& Row : Rows)
+    {
+        SCOPED_TRACE(testing::Message() << "refused " << testing::PrintToString(std::wstring(Row.Refused))
+                                        << (Row.OldX.Type ? "" : ", nothing stored before"));
+        Store(Row.OldX, Row.OldY);
+        TSheet Sheet;
+        Sheet.ShowPage(CurvePage);
+        Choose(Sheet, IDC_CURVE_PRESET, OneToOne);
+        {
+            TImportPatch Patch(Pointix().Module, "ADVAPI32.dll", "RegSetValueExW", reinterpret_cast<void*>(&RefusingOneValue));
+            ASSERT_NE(nullptr, Patch.Original());
+            RegistryCall = reinterpret_cast<decltype(RegistryCall)>(Patch.Original());
+            RefusedValue = Row.Refused;
+            const TSeenBox Box = CatchMessageBox([&] { Sheet.PressButton(PSBTN_OK); });
+            ASSERT_TRUE(Box.Found) << "no message";
+            EXPECT_EQ(Widen("Diese Einstellungen konnten nicht geändert werden:\r\n\r\n") + Widen(Row.Named), Box.Text);
+            EXPECT_TRUE(IsWindow(Sheet.Window())) << "the sheet stays open";
+            EXPECT_TRUE(Sheet.ApplyEnabled());
+            EXPECT_EQ(Row.OldX, ReadCurveValue(X));
+            EXPECT_EQ(Row.OldY, ReadCurveValue(Y));
+            EXPECT_EQ(L"", Sheet.Text(IDC_CURVE_NOTE));
+        }
+        Sheet.PressButton(PSBTN_APPLYNOW);
+        EXPECT_FALSE(Sheet.ApplyEnabled());
         EXPECT_EQ(OneToOneX7, ReadCurveValue(X));
-        EXPECT_EQ(WindowsY7, ReadCurveValue(Y));
-        EXPECT_EQ(L"", Sheet.Text(IDC_CURVE_NOTE));
+        EXPECT_EQ(OneToOneY, ReadCurveValue(Y));
     }
-    Sheet.PressButton(PSBTN_APPLYNOW);
-    EXPECT_FALSE(Sheet.ApplyEnabled());
-    EXPECT_EQ(OneToOneY, ReadCurveValue(Y));
 }
 
 namespace

@@ -71,22 +71,82 @@ TStored ReadStoredCurve(TCurve& Curve, bool Windows8)
     return Present ? stUnusable : stAbsent;
 }
 
+// True when the registry holds exactly Size bytes of Type under Name.
+bool Holds(TWinReg& Registry, LPCWSTR Name, DWORD Type, const BYTE* Bytes, DWORD Size)
+{
+    // A byte more than expected, so that a longer value does not pass.
+    THeapBuffer<BYTE> Read(Size + 1);
+    DWORD ReadType = 0, ReadSize = Size + 1;
+    if (!Read || Registry.ReadValue(Name, Read.Get(), &ReadType, &ReadSize) != ERROR_SUCCESS || ReadType != Type ||
+        ReadSize != Size)
+        return false;
+    for (DWORD i = 0; i < Size; ++i)
+        if (Read.Get()[i] != Bytes[i])
+            return false;
+    return true;
+}
+
 // Writes one value and reads it back: true when the registry then holds
 // exactly these 40 bytes as binary.
 bool StoreValue(TWinReg& Registry, int Value, const unsigned* Numbers)
 {
-    BYTE Bytes[CurveValueSize], Read[CurveValueSize];
+    BYTE Bytes[CurveValueSize];
     WriteCurveValue(Numbers, Bytes);
-    DWORD Type = 0, Size = sizeof(Read);
-    if (Registry.WriteValue(ValueNames[Value], Bytes, REG_BINARY, CurveValueSize) != ERROR_SUCCESS ||
-        Registry.ReadValue(ValueNames[Value], Read, &Type, &Size) != ERROR_SUCCESS || Type != REG_BINARY ||
-        Size != CurveValueSize)
-        return false;
-    for (unsigned i = 0; i < CurveValueSize; ++i)
-        if (Read[i] != Bytes[i])
-            return false;
-    return true;
+    return Registry.WriteValue(ValueNames[Value], Bytes, REG_BINARY, CurveValueSize) == ERROR_SUCCESS &&
+           Holds(Registry, ValueNames[Value], REG_BINARY, Bytes, CurveValueSize);
 }
+
+// A value as the registry held it before Apply wrote: absent, or its type
+// and bytes, whatever they are.
+class TValueCopy
+{
+public:
+    TValueCopy() : FPresent(false), FType(0), FSize(0), FBytes(nullptr) {}
+    ~TValueCopy() { HeapFreeBlock(FBytes); }
+    TValueCopy(const TValueCopy&) = delete;
+    TValueCopy& operator=(const TValueCopy&) = delete;
+
+    // False when the value could not be read, and so could not be put back.
+    bool Take(TWinReg& Registry, LPCWSTR Name)
+    {
+        DWORD Size = 0;
+        const LONG Result = Registry.ReadValue(Name, nullptr, &FType, &Size);
+        if (Result == ERROR_FILE_NOT_FOUND)
+            return true;
+        if (Result != ERROR_SUCCESS)
+            return false;
+        FBytes = static_cast<BYTE*>(HeapAllocZero(Size + 1));
+        FSize = Size;
+        FPresent = FBytes && Registry.ReadValue(Name, FBytes, &FType, &Size) == ERROR_SUCCESS && Size == FSize;
+        return FPresent;
+    }
+    // Writes the value back (or deletes it, when it was absent) unless the
+    // registry still holds it; true when the registry then holds it.
+    bool PutBack(TWinReg& Registry, LPCWSTR Name) const
+    {
+        if (IsHeld(Registry, Name))
+            return true;
+        if (FPresent)
+            Registry.WriteValue(Name, FBytes, FType, FSize);
+        else
+            Registry.DeleteValue(Name);
+        return IsHeld(Registry, Name);
+    }
+
+private:
+    bool IsHeld(TWinReg& Registry, LPCWSTR Name) const
+    {
+        DWORD Type = 0, Size = 0;
+        if (!FPresent)
+            return Registry.ReadValue(Name, nullptr, &Type, &Size) == ERROR_FILE_NOT_FOUND;
+        return Holds(Registry, Name, FType, FBytes, FSize);
+    }
+
+    bool FPresent;
+    DWORD FType;
+    DWORD FSize;
+    BYTE* FBytes;
+};
 }
 
 TCurvePage::TCurvePage() : TOwnedPage(IDD_CURVEPAGE, IDS_CURVE_TITLE)
@@ -476,29 +536,40 @@ void TCurvePage::EndDrag(HWND hDlg, HWND hGraph, bool Keep)
 }
 
 // What the fields hold is taken first, as when they are left. Both values
-// are written when the curve differs from the page's starting point; each
-// that the registry then holds becomes part of the new starting point.
+// are written when the curve differs from the page's starting point, which
+// the new curve then becomes. When either is refused, what was written
+// goes back: the registry holds the new curve or the old one, never one
+// value of each, and the page stays changed for the next Apply.
 bool TCurvePage::ApplyChanges(HWND hDlg)
 {
     for (int i = 0; i < CurveFieldCount; ++i)
         TakeField(hDlg, i);
     if (SameCurve(FCurve, FSaved))
         return true;
+    TWinReg Registry;
+    TValueCopy Before[2];
+    // Only rising curves are written; the page makes no other, and a
+    // curve it cannot write is reported like one the system refused. So is
+    // one whose stored values could not be read, to be put back.
+    const bool Writable = IsWritableCurve(FCurve) && Registry.CreateKey(MouseKey) == ERROR_SUCCESS &&
+                          Before[0].Take(Registry, ValueNames[0]) && Before[1].Take(Registry, ValueNames[1]);
+    bool Stored[2];
+    for (int v = 0; v < 2; ++v)
+        Stored[v] = Writable && StoreValue(Registry, v, v ? FCurve.Y : FCurve.X);
+    if (Stored[0] && Stored[1])
+    {
+        FSaved = FCurve;
+        ShowNote(hDlg, IDS_CURVE_LOGON);
+        return true;
+    }
+    // Named: each value refused, and each that could not be put back.
     TFailedSetting Failed[2];
     int Count = 0;
-    TWinReg Registry;
-    // Only rising curves are written; the page makes no other, and a
-    // curve it cannot write is reported like one the system refused.
-    const bool Writable = IsWritableCurve(FCurve) && Registry.CreateKey(MouseKey) == ERROR_SUCCESS;
     for (int v = 0; v < 2; ++v)
     {
-        const unsigned* Numbers = v ? FCurve.Y : FCurve.X;
-        if (Writable && StoreValue(Registry, v, Numbers))
-            ByteCopy(v ? FSaved.Y : FSaved.X, Numbers, sizeof(FCurve.X));
-        else
+        const bool Restored = Writable && Before[v].PutBack(Registry, ValueNames[v]);
+        if (!Stored[v] || !Restored)
             Failed[Count++] = TFailedSetting{nullptr, ValueTitles[v]};
     }
-    if (Count == 0)
-        ShowNote(hDlg, IDS_CURVE_LOGON);
     return !RefuseApply(hDlg, Failed, Count);
 }

@@ -120,6 +120,11 @@ LONG TWinReg::WriteString(LPCWSTR Name, LPCWSTR Value)
     return WriteValue(Name, Value, REG_SZ, (StringLength(Value) + 1) * sizeof(WCHAR));
 }
 
+LONG TWinReg::DeleteValue(LPCWSTR Name)
+{
+    return RegDeleteValueW(FCurrentKey, Name);
+}
+
 LONG TWinReg::ReadValue(LPCWSTR Name, void* Data, DWORD* Type, DWORD* Size)
 {
     return RegQueryValueExW(FCurrentKey, Name, nullptr, Type, static_cast<BYTE*>(Data), Size);

@@ -26,6 +26,7 @@ public:
     LONG DeleteKey(LPCWSTR Path);
     LONG WriteValue(LPCWSTR Name, const void* Data, DWORD Type, DWORD Size);
     LONG WriteString(LPCWSTR Name, LPCWSTR Value);
+    LONG DeleteValue(LPCWSTR Name);
     // Size: the room at Data on the way in, the value's size on the way
     // out. A value larger than the room answers ERROR_MORE_DATA.
     LONG ReadValue(LPCWSTR Name, void* Data, DWORD* Type, DWORD* Size);
