@@ -167,6 +167,24 @@ TEST_F(LifetimeTest, SecondAddPagesServesBothPagesWithOneThunkPair)
     EXPECT_EQ(static_cast<DWORD>(MEM_FREE), BlockState(Thunks[0]));
 }
 
+// Inside the Mouse control panel, whose own pages come first, the sheet
+// is often closed without "Einstellungen" ever shown: the page lets go of
+// the object all the same, and the module can be unloaded.
+TEST_F(LifetimeTest, PageNeverShownLetsTheModuleUnload)
+{
+    IShellPropSheetExt* Extension = NewExtension();
+    ASSERT_NE(nullptr, Extension);
+    std::vector<HPROPSHEETPAGE> Pages;
+    ASSERT_EQ(S_OK, Extension->AddPages(CollectPage, reinterpret_cast<LPARAM>(&Pages)));
+    HWND Sheet = OpenSheet(Pages, 1);
+    ASSERT_NE(nullptr, Sheet);
+    EXPECT_EQ(nullptr, PropSheet_IndexToHwnd(Sheet, 0)) << "the sheet opened on the second page";
+    EXPECT_EQ(1u, Extension->Release()) << "the page holds the object";
+    DestroyWindow(Sheet);
+    TSheet::Pump();
+    EXPECT_EQ(S_OK, Pointix().CanUnloadNow());
+}
+
 TEST_F(LifetimeTest, HostReleasingFirstLeavesThePageWorking)
 {
     TSheet Sheet;

@@ -31,10 +31,7 @@ void TOwnedPage::Add(TOwnedPage* Page, LPFNADDPROPSHEETPAGE pfnAddPage, LPARAM l
     if (Page->FEditProcThunk)
     {
         PROPSHEETPAGEW Record;
-        FillPageRecord(Record, Page->FTemplateId, Page->FTitleId, Page->FDlgProcThunk);
-        Record.dwFlags |= PSP_USECALLBACK;
-        Record.pfnCallback = PageCallback;
-        Record.lParam = reinterpret_cast<LPARAM>(Page);
+        FillPageRecord(Record, Page->FTemplateId, Page->FTitleId, Page->FDlgProcThunk, PageCallback, Page);
         Handle = CreatePropertySheetPageW(&Record);
     }
     if (!Handle)

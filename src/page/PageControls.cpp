@@ -221,11 +221,13 @@ void THelpLibrary::CloseAll()
         FHtmlHelp(nullptr, nullptr, HH_CLOSE_ALL, 0);
 }
 
-void FillPageRecord(PROPSHEETPAGEW& Page, WORD TemplateId, WORD TitleId, void* DlgProc)
+void FillPageRecord(PROPSHEETPAGEW& Page, WORD TemplateId, WORD TitleId, void* DlgProc, LPFNPSPCALLBACKW Released, void* Owner)
 {
     ZeroFill(&Page, sizeof(Page));
     Page.dwSize = PageRecordSize;
-    Page.dwFlags = PSP_USETITLE;
+    Page.dwFlags = PSP_USETITLE | PSP_USECALLBACK;
+    Page.pfnCallback = Released;
+    Page.lParam = reinterpret_cast<LPARAM>(Owner);
     Page.hInstance = HInstance;
     Page.pszTemplate = MAKEINTRESOURCEW(TemplateId);
     Page.pszTitle = MAKEINTRESOURCEW(TitleId);

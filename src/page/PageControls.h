@@ -124,9 +124,11 @@ LRESULT CALLBACK EditEntry(TPage* Self, HWND hWnd, UINT uMsg, WPARAM wParam, LPA
 }
 
 // A page record of the newest layout every supported comctl32 knows: the
-// dialog template, the title from the string table and the dialog
-// procedure; everything else 0.
-void FillPageRecord(PROPSHEETPAGEW& Page, WORD TemplateId, WORD TitleId, void* DlgProc);
+// dialog template, the title from the string table, the dialog procedure,
+// and Released with Owner in lParam, which the sheet calls with
+// PSPCB_RELEASE when it gives the page up, whether or not the page's
+// dialog was ever created; everything else 0.
+void FillPageRecord(PROPSHEETPAGEW& Page, WORD TemplateId, WORD TitleId, void* DlgProc, LPFNPSPCALLBACKW Released, void* Owner);
 // The window procedure a control had before subclassing, after it got
 // Thunk as its new one.
 WNDPROC SubclassControl(HWND hControl, void* Thunk);

@@ -98,17 +98,18 @@ HRESULT STDMETHODCALLTYPE TPropSheetExt::AddPages(LPFNADDPROPSHEETPAGE pfnAddPag
         return E_OUTOFMEMORY;
 
     PROPSHEETPAGEW Page;
-    FillPageRecord(Page, IDD_MOUSEPAGE, IDS_PAGE_TITLE, FDlgProcThunk);
+    FillPageRecord(Page, IDD_MOUSEPAGE, IDS_PAGE_TITLE, FDlgProcThunk, PageCallback, this);
     HPROPSHEETPAGE PageHandle = CreatePropertySheetPageW(&Page);
     if (!PageHandle)
         return E_INVALIDARG;
+    // The page holds this reference until the sheet releases it, shown or
+    // not; a page that the host refuses is released at once.
+    AddRef();
     if (!pfnAddPage(PageHandle, lParam))
     {
         DestroyPropertySheetPage(PageHandle);
         return E_FAIL;
     }
-    // The page holds this reference until its dialog is destroyed.
-    InterlockedIncrement(&FRefCount);
     // The other pages own themselves; whether they could be added or not,
     // the first one stays.
     TOwnedPage::Add(new TPointerPage, pfnAddPage, lParam);
@@ -116,6 +117,16 @@ HRESULT STDMETHODCALLTYPE TPropSheetExt::AddPages(LPFNADDPROPSHEETPAGE pfnAddPag
     if (IsWindowsNT(6, 1))
         TOwnedPage::Add(new TCurvePage, pfnAddPage, lParam);
     return S_OK;
+}
+
+// The sheet gives the page up after its window, if it ever had one, is
+// gone, so that the dialog procedure is never called again: the page's
+// reference goes, and with the host's gone too, the object.
+UINT CALLBACK TPropSheetExt::PageCallback(HWND, UINT uMsg, LPPROPSHEETPAGEW Page)
+{
+    if (uMsg == PSPCB_RELEASE)
+        reinterpret_cast<TPropSheetExt*>(Page->lParam)->Release();
+    return 1;
 }
 
 // Stores a message result only for an apply that could not write a
@@ -206,10 +217,6 @@ void TPropSheetExt::OnDestroy(HWND hDlg)
     if (FOldHorzEditProc)
         SubclassControl(GetDlgItem(hDlg, IDC_HORZ_EDIT), reinterpret_cast<void*>(FOldHorzEditProc));
     FGuard.DestroyBalloon();
-    // Only Release destroys the object. The dialog manager still calls this
-    // procedure through the thunk after WM_DESTROY, so the object and its
-    // thunks must outlive the page's window.
-    InterlockedDecrement(&FRefCount);
 }
 
 bool TPropSheetExt::OnNotify(HWND hDlg, UINT Code)

@@ -43,6 +43,7 @@ public:
 
 private:
     // Page life
+    static UINT CALLBACK PageCallback(HWND hWnd, UINT uMsg, LPPROPSHEETPAGEW Page);
     void OnInitDialog(HWND hDlg);
     void SubclassEdits(HWND hDlg);
     void OnDestroy(HWND hDlg);
