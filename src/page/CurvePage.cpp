@@ -154,13 +154,17 @@ TCurvePage::TCurvePage() : TOwnedPage(IDD_CURVEPAGE, IDS_CURVE_TITLE)
 }
 
 // Pointer speed and acceleration may have changed on another page while
-// this one was not shown.
+// this one was not shown. The 1:1 curve is one for the pointer speed, as
+// for the scale: a new speed refills it.
 bool TCurvePage::OnNotify(HWND hDlg, UINT Code)
 {
     if (Code == static_cast<UINT>(PSN_SETACTIVE))
     {
         const int Speed = FSpeed;
+        const bool OneToOne = SendDlgItemMessageW(hDlg, IDC_CURVE_PRESET, CB_GETCURSEL, 0, 0) == cpOneToOne;
         ReadPointerSettings(hDlg);
+        if (Speed != FSpeed && OneToOne)
+            ChoosePreset(hDlg, cpOneToOne);
         if (Speed != FSpeed)
             ShowCurve(hDlg);
     }
