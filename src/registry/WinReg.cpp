@@ -67,7 +67,7 @@ LONG TWinReg::CreateKey(LPCWSTR Path)
 LONG TWinReg::OpenKey(LPCWSTR Path)
 {
     HKEY Key = nullptr;
-    const LONG Result = RegOpenKeyExW(BaseKey(), Path, 0, Access, &Key);
+    const LONG Result = RegOpenKeyExW(BaseKey(), Path, 0, KEY_READ, &Key);
     if (Result == ERROR_SUCCESS)
         SetCurrentKey(Key);
     return Result;

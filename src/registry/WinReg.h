@@ -21,7 +21,8 @@ public:
     HKEY CurrentKey() const { return FCurrentKey; }
 
     LONG CreateKey(LPCWSTR Path);
-    // Opens an existing key as CreateKey would make it; nothing is created.
+    // Opens an existing key for reading, as CreateKey would descend into
+    // it; nothing is created, and nothing can be written through it.
     LONG OpenKey(LPCWSTR Path);
     LONG DeleteKey(LPCWSTR Path);
     LONG WriteValue(LPCWSTR Name, const void* Data, DWORD Type, DWORD Size);
