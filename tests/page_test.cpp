@@ -86,18 +86,32 @@ INSTANTIATE_TEST_SUITE_P(Values, PageInitTest,
         TInitCase{{0, 7, {20, 17, 2}}, 16, 16, true},
         TInitCase{{5, 3, {-3, 2, 0}}, 0, 2, false}));
 
-// Thresholds above 16 are saved as 16, negative ones as they are: a cancel
-// after a live change writes back what was saved.
-TEST_F(PageTest, SavedThresholdsAreLimitedTo16AndNegativesKept)
+// A threshold above 16 is shown as 16, a negative one as 0; a cancel after
+// a live change of either puts back what the page read.
+TEST_F(PageTest, ThresholdsOutsideTheRangeAreShownAtItsEndsAndPutBack)
 {
     const TMouseSettings System = With(Baseline, {20, -3, 1});
-    ResetSettings(System);
-    TSheet Sheet;
-    Sheet.PressKey(IDC_THRESHOLD2_TRACK, VK_RIGHT);
-    EXPECT_EQ(1, LiveSettings().Mouse.Threshold2) << "the trackbar showed -3 as 0 and moved to 1";
-    Sheet.PressButton(PSBTN_CANCEL);
-    EXPECT_EQ((TMouse{16, -3, 1}), LiveSettings().Mouse);
-    EXPECT_EQ(System, StoredSettings());
+    const struct
+    {
+        int Track;
+        UINT Key;
+        TMouse Live;
+    } Rows[] = {
+        {IDC_THRESHOLD1_TRACK, VK_LEFT, {15, -3, 1}},
+        {IDC_THRESHOLD2_TRACK, VK_RIGHT, {20, 1, 1}},
+    };
+    for (const auto& Row : Rows)
+    {
+        ResetSettings(System);
+        TSheet Sheet;
+        EXPECT_EQ(16, TrackPos(Sheet, IDC_THRESHOLD1_TRACK));
+        EXPECT_EQ(0, TrackPos(Sheet, IDC_THRESHOLD2_TRACK));
+        Sheet.PressKey(Row.Track, Row.Key);
+        EXPECT_EQ(Row.Live, LiveSettings().Mouse);
+        Sheet.PressButton(PSBTN_CANCEL);
+        EXPECT_EQ(System, LiveSettings());
+        EXPECT_EQ(System, StoredSettings());
+    }
 }
 
 // ----------------------------------------------------------------------
@@ -201,17 +215,58 @@ TEST_F(PageTest, QuadCheckSwitchesBetweenDoublingAndQuadrupling)
     EXPECT_EQ(1, StoredSettings().Mouse.Acceleration);
 }
 
-// OK takes all three values from the controls, also those a live change
-// did not touch.
-TEST_F(PageTest, OkCommitsTheTripleFromTheControls)
+// Another page writes the same triple (Windows' own "Zeigeroptionen"
+// does), live, before or after this page's slider move: what it set stays
+// through the live change, OK and Cancel; the member moved here is this
+// page's, and Cancel puts back only that one.
+TEST_F(PageTest, WhatAnotherPageSetStaysSet)
+{
+    const TMouse Elsewhere = {1, 2, 2};
+    const struct
+    {
+        const char* Name;
+        bool WrittenFirst;
+        int Button;
+        TMouse Live, Stored;  // after the button
+    } Rows[] = {
+        {"written before the move, OK", true, PSBTN_OK, {7, 2, 2}, {7, 2, 2}},
+        {"written after the move, OK", false, PSBTN_OK, {7, 2, 2}, {7, 2, 2}},
+        {"written before the move, Cancel", true, PSBTN_CANCEL, {6, 2, 2}, Baseline.Mouse},
+    };
+    for (const auto& Row : Rows)
+    {
+        SCOPED_TRACE(Row.Name);
+        ResetSettings(Baseline);
+        TSheet Sheet;
+        TMouse Other = Elsewhere;
+        if (Row.WrittenFirst)
+            SystemParametersInfoW(SPI_SETMOUSE, 0, &Other, 0);
+        Sheet.PressKey(IDC_THRESHOLD1_TRACK, VK_RIGHT);
+        if (Row.WrittenFirst)
+            EXPECT_EQ((TMouse{7, 2, 2}), LiveSettings().Mouse) << "the live change";
+        else
+            SystemParametersInfoW(SPI_SETMOUSE, 0, &Other, 0);
+        Sheet.PressButton(Row.Button);
+        EXPECT_EQ(Row.Live, LiveSettings().Mouse);
+        EXPECT_EQ(Row.Stored, StoredSettings().Mouse);
+    }
+}
+
+// Shown again, the page shows the triple the system has now, but for what
+// was changed on it and not yet applied.
+TEST_F(PageTest, ShowsTheTripleAgainWhenActiveKeepingItsOwnChanges)
 {
     TSheet Sheet;
-    Sheet.PressKey(IDC_THRESHOLD1_TRACK, VK_RIGHT);
-    // Changed behind the page's back since the live change:
-    TMouse Elsewhere = {1, 2, 1};
+    Sheet.PressKey(IDC_THRESHOLD2_TRACK, VK_LEFT);
+    Sheet.ShowPage(1);
+    TMouse Elsewhere = {3, 12, 2};
     SystemParametersInfoW(SPI_SETMOUSE, 0, &Elsewhere, 0);
+    Sheet.ShowPage(0);
+    EXPECT_EQ(3, TrackPos(Sheet, IDC_THRESHOLD1_TRACK));
+    EXPECT_EQ(9, TrackPos(Sheet, IDC_THRESHOLD2_TRACK)) << "moved here, not yet applied";
+    EXPECT_TRUE(Checked(Sheet));
     Sheet.PressButton(PSBTN_OK);
-    EXPECT_EQ((TMouse{7, 10, 1}), StoredSettings().Mouse);
+    EXPECT_EQ((TMouse{3, 9, 2}), StoredSettings().Mouse);
 }
 
 TEST_F(PageTest, ApplyAfterAccelerationWasSwitchedOffElsewhereWritesNoTriple)

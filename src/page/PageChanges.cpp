@@ -2,8 +2,10 @@
 // Double-click tolerances are only recorded and written at apply; the
 // acceleration settings are written live without touching the user profile;
 // apply commits with profile update, cancel writes back the values found
-// when the page was opened. A setting the system does not take at apply is
-// named to the user and stays changed.
+// when the page was opened. Of the mouse triple, which other pages write
+// too, only the members changed on this page are ever written. A setting
+// the system does not take at apply is named to the user and stays
+// changed.
 #include "PropSheetExt.h"
 
 namespace
@@ -24,11 +26,12 @@ int TrackPosition(HWND hDlg, int Id)
 const TSettingDescription DoubleClickHeight = {VertField, 0, 4, 0, SPI_SETDOUBLECLKHEIGHT, SM_CYDOUBLECLK, false};
 const TSettingDescription DoubleClickWidth = {HorzField, 0, 4, 0, SPI_SETDOUBLECLKWIDTH, SM_CXDOUBLECLK, false};
 
-bool WriteMouse(int* Mouse)
+// The triple as the controls show it.
+void ShownMouse(HWND hDlg, int* Mouse)
 {
-    int Read[3] = {0, 0, 0};
-    return SystemParametersInfoW(SPI_SETMOUSE, 0, Mouse, Persisted) && SystemParametersInfoW(SPI_GETMOUSE, 0, Read, 0) &&
-           Read[0] == Mouse[0] && Read[1] == Mouse[1] && Read[2] == Mouse[2];
+    Mouse[mmThreshold1] = TrackPosition(hDlg, IDC_THRESHOLD1_TRACK);
+    Mouse[mmThreshold2] = TrackPosition(hDlg, IDC_THRESHOLD2_TRACK);
+    Mouse[mmAcceleration] = QuadCheckAcceleration(hDlg);
 }
 
 // A numeric field is named by its label, the control before it.
@@ -45,7 +48,7 @@ void TPropSheetExt::OnCommand(HWND hDlg, UINT Code, HWND hCtl, UINT Id)
     else if (Code == BN_CLICKED)
     {
         if (Id == IDC_QUAD_CHECK)
-            OnQuadCheckClick(hDlg);
+            PreviewMouse(hDlg, mmAcceleration);
         else if (Id == IDC_LINK_LABEL)
             OpenWebPage(hDlg);
     }
@@ -70,55 +73,51 @@ void TPropSheetExt::OnEditChange(HWND hDlg, HWND hEdit, UINT Id)
     MarkPageChanged(hDlg);
 }
 
-void TPropSheetExt::OnQuadCheckClick(HWND hDlg)
-{
-    const int Acceleration = QuadCheckAcceleration(hDlg);
-    PreviewMouse(hDlg, &Acceleration, nullptr, nullptr);
-}
-
 // Every scroll code writes, so the pointer speed follows the slider while it
 // is dragged.
 void TPropSheetExt::OnHScroll(HWND hDlg, HWND hTrack)
 {
     if (hTrack == GetDlgItem(hDlg, IDC_THRESHOLD1_TRACK))
-    {
-        const int Threshold = static_cast<int>(SendMessageW(hTrack, TBM_GETPOS, 0, 0));
-        PreviewMouse(hDlg, nullptr, &Threshold, nullptr);
-    }
+        PreviewMouse(hDlg, mmThreshold1);
     if (hTrack == GetDlgItem(hDlg, IDC_THRESHOLD2_TRACK))
-    {
-        const int Threshold = static_cast<int>(SendMessageW(hTrack, TBM_GETPOS, 0, 0));
-        PreviewMouse(hDlg, nullptr, nullptr, &Threshold);
-    }
+        PreviewMouse(hDlg, mmThreshold2);
 }
 
-// A live acceleration change: written without profile update and recorded
-// only when the system took it.
-void TPropSheetExt::PreviewMouse(HWND hDlg, const int* Acceleration, const int* Threshold1, const int* Threshold2)
+// A live change of one member: written without profile update and
+// recorded only when the system took it. Nothing is written while pointer
+// acceleration is switched off.
+void TPropSheetExt::PreviewMouse(HWND hDlg, int Member)
 {
-    if (SetMouseParams(Acceleration, Threshold1, Threshold2, false))
+    int Mouse[MouseMemberCount] = {0, 0, 0};
+    if (!SystemParametersInfoW(SPI_GETMOUSE, 0, Mouse, 0) || (Mouse[mmAcceleration] != 1 && Mouse[mmAcceleration] != 2))
+        return;
+    int Shown[MouseMemberCount];
+    ShownMouse(hDlg, Shown);
+    if (SetMouseParams((FChanged & CHANGED_MOUSE) | MouseMemberBit(Member), Shown, 0))
     {
-        FChanged |= CHANGED_MOUSE;
+        FChanged |= MouseMemberBit(Member);
         MarkPageChanged(hDlg);
     }
 }
 
-// Null arguments keep the value the system has now. Nothing is written while
-// pointer acceleration is switched off.
-BOOL TPropSheetExt::SetMouseParams(const int* Acceleration, const int* Threshold1, const int* Threshold2, bool Persist)
+// Another page of the sheet (Windows' own "Zeigeroptionen", say) writes
+// the same triple: every write starts from what the system has now and
+// replaces only what this page changed, so that what the other page set
+// stays set.
+BOOL TPropSheetExt::SetMouseParams(DWORD Members, const int* Values, UINT fWinIni)
 {
-    int Mouse[3] = {0, 0, 0};
+    int Mouse[MouseMemberCount] = {0, 0, 0};
     if (!SystemParametersInfoW(SPI_GETMOUSE, 0, Mouse, 0))
         return FALSE;
-    if (Mouse[2] != 1 && Mouse[2] != 2)
+    for (int i = 0; i < MouseMemberCount; ++i)
+        if (Members & MouseMemberBit(i))
+            Mouse[i] = Values[i];
+    if (!SystemParametersInfoW(SPI_SETMOUSE, 0, Mouse, fWinIni))
         return FALSE;
-    if (Acceleration)
-        Mouse[2] = *Acceleration;
-    if (Threshold1)
-        Mouse[0] = *Threshold1;
-    if (Threshold2)
-        Mouse[1] = *Threshold2;
-    return SystemParametersInfoW(SPI_SETMOUSE, 0, Mouse, Persist ? Persisted : 0);
+    if (!(fWinIni & SPIF_UPDATEINIFILE))
+        return TRUE;
+    int Read[MouseMemberCount] = {0, 0, 0};
+    return SystemParametersInfoW(SPI_GETMOUSE, 0, Read, 0) && Read[0] == Mouse[0] && Read[1] == Mouse[1] && Read[2] == Mouse[2];
 }
 
 // What was written is no longer changed; what the system did not take stays
@@ -142,27 +141,24 @@ bool TPropSheetExt::ApplyChanges(HWND hDlg)
     }
     if (FChanged & CHANGED_MOUSE)
     {
-        int Mouse[3] = {0, 0, 0};
+        int Mouse[MouseMemberCount] = {0, 0, 0};
         SystemParametersInfoW(SPI_GETMOUSE, 0, Mouse, 0);
         // Acceleration switched off elsewhere since the last live change:
-        // the thresholds are left alone.
-        if (Mouse[2] > 0)
+        // the triple is left alone.
+        int Shown[MouseMemberCount];
+        ShownMouse(hDlg, Shown);
+        if (Mouse[mmAcceleration] > 0 && !SetMouseParams(FChanged & CHANGED_MOUSE, Shown, Persisted))
         {
-            Mouse[2] = QuadCheckAcceleration(hDlg);
-            Mouse[0] = TrackPosition(hDlg, IDC_THRESHOLD1_TRACK);
-            Mouse[1] = TrackPosition(hDlg, IDC_THRESHOLD2_TRACK);
-            if (!WriteMouse(Mouse))
-            {
-                Unwritten |= CHANGED_MOUSE;
-                Failed[Count++] = TFailedSetting{GetDlgItem(hDlg, IDC_ACCEL_GROUP), 0};
-            }
+            Unwritten |= FChanged & CHANGED_MOUSE;
+            Failed[Count++] = TFailedSetting{GetDlgItem(hDlg, IDC_ACCEL_GROUP), 0};
         }
     }
     FChanged = Unwritten;
     return !RefuseApply(hDlg, Failed, Count);
 }
 
-// Writes back, without profile update, what the page found when it opened.
+// Writes back, without profile update, what the page found when it opened,
+// for the settings it changed: of the triple only those members.
 void TPropSheetExt::RevertChanges()
 {
     if (FChanged == 0)
@@ -172,6 +168,6 @@ void TPropSheetExt::RevertChanges()
     if (FChanged & CHANGED_HORZ)
         SystemParametersInfoW(SPI_SETDOUBLECLKWIDTH, FSavedDblClkWidth, nullptr, 0);
     if (FChanged & CHANGED_MOUSE)
-        SystemParametersInfoW(SPI_SETMOUSE, 0, FSavedMouse, 0);
+        SetMouseParams(FChanged & CHANGED_MOUSE, FSavedMouse, 0);
     FChanged = 0;
 }

@@ -17,6 +17,18 @@ const int AccelerationControls[] = {
 };
 
 const int MaxThreshold = 16;
+
+// The triple in the controls, but for the members whose bits are in Keep.
+// A trackbar shows a threshold beyond its range at the range's end.
+void ShowMouseIn(HWND hDlg, const int* Mouse, DWORD Keep)
+{
+    const int Tracks[] = {IDC_THRESHOLD1_TRACK, IDC_THRESHOLD2_TRACK};
+    for (int i = mmThreshold1; i <= mmThreshold2; ++i)
+        if (!(Keep & MouseMemberBit(i)))
+            SendDlgItemMessageW(hDlg, Tracks[i], TBM_SETPOS, TRUE, Mouse[i] > MaxThreshold ? MaxThreshold : Mouse[i]);
+    if (!(Keep & MouseMemberBit(mmAcceleration)))
+        CheckDlgButton(hDlg, IDC_QUAD_CHECK, Mouse[mmAcceleration] == 2 ? BST_CHECKED : BST_UNCHECKED);
+}
 }
 
 TPropSheetExt::TPropSheetExt()
@@ -177,17 +189,10 @@ void TPropSheetExt::OnInitDialog(HWND hDlg)
         SendDlgItemMessageW(hDlg, IDC_THRESHOLD1_TRACK, TBM_SETRANGEMAX, FALSE, MaxThreshold);
         SendDlgItemMessageW(hDlg, IDC_THRESHOLD2_TRACK, TBM_SETRANGEMIN, FALSE, 0);
         SendDlgItemMessageW(hDlg, IDC_THRESHOLD2_TRACK, TBM_SETRANGEMAX, FALSE, MaxThreshold);
+        // Kept as read, so that a cancel puts back a threshold above 16
+        // too, which the trackbar shows as 16.
         SystemParametersInfoW(SPI_GETMOUSE, 0, FSavedMouse, 0);
-        // The saved copy itself is limited, so a cancel writes back 16 for a
-        // threshold that was higher.
-        if (FSavedMouse[0] > MaxThreshold)
-            FSavedMouse[0] = MaxThreshold;
-        if (FSavedMouse[1] > MaxThreshold)
-            FSavedMouse[1] = MaxThreshold;
-        SendDlgItemMessageW(hDlg, IDC_THRESHOLD1_TRACK, TBM_SETPOS, TRUE, FSavedMouse[0]);
-        SendDlgItemMessageW(hDlg, IDC_THRESHOLD2_TRACK, TBM_SETPOS, TRUE, FSavedMouse[1]);
-        if (FSavedMouse[2] == 2)
-            CheckDlgButton(hDlg, IDC_QUAD_CHECK, BST_CHECKED);
+        ShowMouseIn(hDlg, FSavedMouse, 0);
     }
     else
     {
@@ -219,9 +224,22 @@ void TPropSheetExt::OnDestroy(HWND hDlg)
     FGuard.DestroyBalloon();
 }
 
+// The system's triple in the controls, but for the members changed on the
+// page and not yet applied.
+void TPropSheetExt::ShowMouse(HWND hDlg)
+{
+    int Mouse[MouseMemberCount] = {0, 0, 0};
+    if (IsWindowsNT(5, 1) && SystemParametersInfoW(SPI_GETMOUSE, 0, Mouse, 0))
+        ShowMouseIn(hDlg, Mouse, FChanged & CHANGED_MOUSE);
+}
+
+// Another page of the sheet may have written the triple while this one
+// was not shown.
 bool TPropSheetExt::OnNotify(HWND hDlg, UINT Code)
 {
-    if (Code == static_cast<UINT>(PSN_RESET))
+    if (Code == static_cast<UINT>(PSN_SETACTIVE))
+        ShowMouse(hDlg);
+    else if (Code == static_cast<UINT>(PSN_RESET))
         RevertChanges();
     else if (Code == static_cast<UINT>(PSN_APPLY))
         return !ApplyChanges(hDlg);

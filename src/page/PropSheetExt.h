@@ -15,10 +15,24 @@
 const TNumberField VertField = {IDC_VERT_EDIT, IDC_VERT_UPDOWN, 0, 99, 0};
 const TNumberField HorzField = {IDC_HORZ_EDIT, IDC_HORZ_UPDOWN, 0, 99, 0};
 
-// Dirty bits of the page.
+// The members of the mouse triple, in its order.
+enum TMouseMember
+{
+    mmThreshold1,
+    mmThreshold2,
+    mmAcceleration,
+    MouseMemberCount
+};
+
+// Dirty bits of the page: the double-click fields, and one per member of
+// the mouse triple (0x10 << member), which together are CHANGED_MOUSE.
 const DWORD CHANGED_VERT = 0x01;
 const DWORD CHANGED_HORZ = 0x02;
-const DWORD CHANGED_MOUSE = 0x10;
+const DWORD CHANGED_MOUSE = 0x70;
+inline DWORD MouseMemberBit(int Member)
+{
+    return 0x10u << Member;
+}
 
 class TPropSheetExt : public TObject, public IShellPropSheetExt, public IShellExtInit
 {
@@ -54,9 +68,14 @@ private:
     void OnCommand(HWND hDlg, UINT Code, HWND hCtl, UINT Id);
     void OnHScroll(HWND hDlg, HWND hTrack);
     void OnEditChange(HWND hDlg, HWND hEdit, UINT Id);
-    void OnQuadCheckClick(HWND hDlg);
-    void PreviewMouse(HWND hDlg, const int* Acceleration, const int* Threshold1, const int* Threshold2);
-    BOOL SetMouseParams(const int* Acceleration, const int* Threshold1, const int* Threshold2, bool Persist);
+    // The triple as the system has it shown in the controls, but for the
+    // members changed on the page and not yet applied.
+    void ShowMouse(HWND hDlg);
+    void PreviewMouse(HWND hDlg, int Member);
+    // The system's triple with the members in Members (bits of
+    // CHANGED_MOUSE) taken from Values, written with fWinIni; with a
+    // profile update, read back too. True when the system took it.
+    BOOL SetMouseParams(DWORD Members, const int* Values, UINT fWinIni);
     // False when a setting could not be written; the user was told which.
     bool ApplyChanges(HWND hDlg);
     void RevertChanges();
