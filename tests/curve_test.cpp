@@ -129,6 +129,28 @@ TEST_F(CurvePageTest, CancelWritesNothingAndApplyWritesBothValues)
     }
 }
 
+// Pointer speed and acceleration switched on another page while this one
+// was not shown are shown when it becomes active again, and the 1:1 curve
+// is filled in for the new speed.
+TEST_F(CurvePageTest, FollowsSpeedAndPrecisionSetOnAnotherPage)
+{
+    TSheet Sheet;
+    Sheet.ShowPage(CurvePage);
+    Choose(Sheet, IDC_CURVE_PRESET, OneToOne);
+    Sheet.ShowPage(0);
+    SetSpeed(15);
+    TMouse Off = {6, 10, 0};
+    SystemParametersInfoW(SPI_SETMOUSE, 0, &Off, 0);
+    Sheet.ShowPage(CurvePage);
+    EXPECT_EQ(L"Zeigergeschwindigkeit: 15 von 20", Sheet.Text(IDC_CURVE_SPEED));
+    EXPECT_EQ(Widen("„Zeigerbeschleunigung verbessern“ ist ausgeschaltet. Die Kurve wirkt erst, wenn diese Option auf der "
+                    "Seite „Zeigeroptionen“ eingeschaltet ist."),
+              Sheet.Text(IDC_CURVE_PRECISION_NOTE));
+    EXPECT_EQ(L"Ohne Beschleunigung (1:1)", Sheet.Text(IDC_CURVE_PRESET));
+    Sheet.PressButton(PSBTN_APPLYNOW);
+    EXPECT_EQ(CurveValue(0xF5C28, 0x1EB850, 0x2E1478, 0x3D70A0), ReadCurveValue(X)) << "1:1 at speed 15";
+}
+
 // What the page makes of the stored values; it writes nothing by itself.
 TEST_F(CurvePageTest, ShowsTheStoredCurveOrWindowsOwn)
 {
@@ -524,7 +546,9 @@ TEST_F(CurvePageTest, GraphSurvivesFailingDrawingCalls)
         }
         ASSERT_NE(nullptr, Gdi.Bitmap) << "the graph was painted";
         if (Fault != OwnBitmapNotPutBack)
+        {
             EXPECT_EQ(0, Gdi.Lines) << "no axes drawn without a font's measures or a bitmap to draw into";
+        }
         EXPECT_FALSE(Gdi.DeletedWhileSelected) << "the bitmap was deleted while the memory DC held it";
         EXPECT_EQ(0u, GetObjectType(Gdi.Bitmap)) << "the bitmap is gone";
         EXPECT_EQ(0u, GetObjectType(Gdi.Memory)) << "the memory DC is gone";
