@@ -1,13 +1,19 @@
 // Every text of every page fits its control, with room to spare: Wine draws
 // "MS Shell Dlg" with its own Tahoma, and the fonts of Windows need a
 // little more. Measured in each control's own font, at 96, 144 and 192 dpi.
+// At each, the pages keep the first page's margins and edit height, and
+// the graph's labels stay inside it and apart.
 #include "Sheet.h"
 #include "TestSupport.h"
+#include "resource.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <ostream>
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -90,6 +96,94 @@ bool Measure(HWND Control, TRoom& Room)
     return Measured;
 }
 
+// Where a page's controls keep from its edges, and how high its edits are:
+// the same on every page, so that the pages look like one dialog.
+struct TFrame
+{
+    int Top, Left, Right, EditHeight;
+    bool operator==(const TFrame& Other) const
+    {
+        return Top == Other.Top && Left == Other.Left && Right == Other.Right && EditHeight == Other.EditHeight;
+    }
+};
+
+std::ostream& operator<<(std::ostream& Out, const TFrame& Frame)
+{
+    return Out << "top " << Frame.Top << ", left " << Frame.Left << ", right " << Frame.Right << ", edits " << Frame.EditHeight
+               << " px high";
+}
+
+// EditHeight: -1 when the edits of the page differ in height.
+TFrame FrameOf(HWND Page)
+{
+    RECT Client;
+    GetClientRect(Page, &Client);
+    TFrame Frame = {Client.bottom, Client.right, Client.right, 0};
+    for (HWND Control = GetWindow(Page, GW_CHILD); Control; Control = GetWindow(Control, GW_HWNDNEXT))
+    {
+        if (!IsWindowVisible(Control))
+            continue;
+        RECT Rect;
+        GetWindowRect(Control, &Rect);
+        MapWindowPoints(nullptr, Page, reinterpret_cast<POINT*>(&Rect), 2);
+        Frame.Top = std::min<int>(Frame.Top, Rect.top);
+        Frame.Left = std::min<int>(Frame.Left, Rect.left);
+        Frame.Right = std::min<int>(Frame.Right, Client.right - Rect.right);
+        wchar_t Class[32] = L"";
+        GetClassNameW(Control, Class, 32);
+        if (lstrcmpiW(Class, L"Edit") == 0)
+            Frame.EditHeight = Frame.EditHeight == 0 || Frame.EditHeight == Rect.bottom - Rect.top ? Rect.bottom - Rect.top : -1;
+    }
+    return Frame;
+}
+
+// The texts the module draws (the graph's labels), each with the
+// rectangle it covers.
+struct TDrawnText
+{
+    std::wstring Text;
+    RECT Covers;
+};
+std::vector<TDrawnText> Drawn;
+decltype(&DrawTextW) RealDrawText;
+
+int WINAPI RecordingDrawText(HDC Dc, LPCWSTR Text, int Length, LPRECT Rect, UINT Format)
+{
+    if (!(Format & DT_CALCRECT))
+    {
+        RECT Size = {0, 0, 0, 0};
+        RealDrawText(Dc, Text, Length, &Size, (Format & ~(DT_CENTER | DT_RIGHT)) | DT_CALCRECT);
+        const LONG Left = Format & DT_RIGHT ? Rect->right - Size.right
+                          : Format & DT_CENTER ? (Rect->left + Rect->right - Size.right) / 2
+                                               : Rect->left;
+        Drawn.push_back({std::wstring(Text, Length < 0 ? wcslen(Text) : Length), {Left, Rect->top, Left + Size.right, Rect->top + Size.bottom}});
+    }
+    return RealDrawText(Dc, Text, Length, Rect, Format);
+}
+
+// Every label of the graph inside it, none touching another.
+void ExpectGraphLabelsClear(HWND Graph)
+{
+    RECT Client;
+    GetClientRect(Graph, &Client);
+    Drawn.clear();
+    InvalidateRect(Graph, nullptr, FALSE);
+    UpdateWindow(Graph);
+    EXPECT_GT(Drawn.size(), 8u) << "the graph's labels were drawn";
+    for (size_t i = 0; i < Drawn.size(); ++i)
+    {
+        const RECT& A = Drawn[i].Covers;
+        EXPECT_TRUE(A.left >= 0 && A.top >= 0 && A.right <= Client.right && A.bottom <= Client.bottom)
+            << testing::PrintToString(Drawn[i].Text) << " is cut by the graph's edge";
+        for (size_t j = i + 1; j < Drawn.size(); ++j)
+        {
+            const RECT& B = Drawn[j].Covers;
+            EXPECT_FALSE(A.left <= B.right && B.left <= A.right && A.top <= B.bottom && B.top <= A.bottom)
+                << testing::PrintToString(Drawn[i].Text) << " and " << testing::PrintToString(Drawn[j].Text) << " touch";
+        }
+    }
+}
+
 // Puts a DPI into the prefix for the programs started from now on, and the
 // value that was there back at the end.
 class TLogPixels
@@ -129,8 +223,12 @@ TEST(Layout, DISABLED_TextsFitInThisProcess)
     TCurveGuard Curve;
     ResetSettings({4, 4, {6, 10, 0}});
     WriteCurveValue(L"SmoothMouseXCurve", TCurveValue{REG_DWORD, {1, 0, 0, 0}});
+    TImportPatch Patch(Pointix().Module, "USER32.dll", "DrawTextW", reinterpret_cast<void*>(&RecordingDrawText));
+    ASSERT_NE(nullptr, Patch.Original());
+    RealDrawText = reinterpret_cast<decltype(RealDrawText)>(Patch.Original());
     TSheet Sheet;
     ASSERT_NE(nullptr, Sheet.Page());
+    const TFrame First = FrameOf(Sheet.Page());
     int Measured = 0, Tightest = 0;
     for (int Index = 0; Index < TabCtrl_GetItemCount(PropSheet_GetTabControl(Sheet.Window())); ++Index)
     {
@@ -141,6 +239,9 @@ TEST(Layout, DISABLED_TextsFitInThisProcess)
         Tab.pszText = Title;
         Tab.cchTextMax = 64;
         SendMessageW(PropSheet_GetTabControl(Sheet.Window()), TCM_GETITEMW, Index, reinterpret_cast<LPARAM>(&Tab));
+        EXPECT_EQ(First, FrameOf(Page)) << "page " << testing::PrintToString(std::wstring(Title)) << " is framed like the first";
+        if (GetDlgItem(Page, IDC_CURVE_GRAPH))
+            ExpectGraphLabelsClear(GetDlgItem(Page, IDC_CURVE_GRAPH));
         for (HWND Control = GetWindow(Page, GW_CHILD); Control; Control = GetWindow(Control, GW_HWNDNEXT))
         {
             TRoom Room = {};

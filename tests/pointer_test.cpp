@@ -433,7 +433,8 @@ TEST_F(PointerPageTest, NumericEntryIsGuardedAndClampedWhenLeavingTheField)
     EXPECT_EQ(L"321", Sheet.Text(IDC_MENU_DELAY_EDIT));
 }
 
-// Tab order runs top to bottom, and every mnemonic of the page is its own.
+// Tab order runs top to bottom, and left to right in a row (controls side
+// by side overlap vertically), and every mnemonic of the page is its own.
 TEST_F(PointerPageTest, TabOrderTopToBottomAndMnemonicsUnique)
 {
     TSheet Sheet;
@@ -454,7 +455,8 @@ TEST_F(PointerPageTest, TabOrderTopToBottomAndMnemonicsUnique)
             continue;
         RECT Rect;
         GetWindowRect(Child, &Rect);
-        EXPECT_TRUE(Rect.top > Last.top || (Rect.top == Last.top && Rect.left > Last.left)) << "control " << GetDlgCtrlID(Child);
+        const bool SameRow = Rect.top < Last.bottom && Last.top < Rect.bottom;
+        EXPECT_TRUE(SameRow ? Rect.left > Last.left : Rect.top > Last.top) << "control " << GetDlgCtrlID(Child);
         Last = Rect;
     }
     EXPECT_EQ(L"bhvweuarzs", Mnemonics);

@@ -9,7 +9,7 @@
 namespace
 {
 // Factor steps the axis may take, in tenths: at most six of them up to its
-// top.
+// top, and fewer where the plot has no room for six labels.
 const BYTE GainSteps[] = {1, 2, 5, 10, 20, 50, 100, 200};
 const double LargestGain = 100;
 const int MostGainSteps = 6;
@@ -28,6 +28,13 @@ int Ceiling(double Value)
 {
     const int Whole = static_cast<int>(Value);
     return Whole < Value ? Whole + 1 : Whole;
+}
+
+// How far below the counts axis its labels begin: clear of the lowest
+// factor label, which is centred on the axis.
+int CountsLabelDrop(int LineHeight)
+{
+    return (LineHeight + 1) / 2 + 2;
 }
 
 int PowerOfTen(int Exponent)
@@ -144,12 +151,18 @@ void TCurveGraph::Fit(const TCurve& Curve, double Scale)
     Top = Top > 1 ? Top : 1;
     for (int i = 1; i < CurvePoints; ++i)
         Top = PointGain(Curve, Scale, i) > Top ? PointGain(Curve, Scale, i) : Top;
-    Top = Top * 1.1 < LargestGain ? Top * 1.1 : LargestGain;
+    FTopGain = Top * 1.1 < LargestGain ? Top * 1.1 : LargestGain;
+}
+
+// The factor axis's step: the smallest of GainSteps that needs at most
+// Most steps up to the top.
+void TCurveGraph::FitGainSteps(int Most)
+{
     int Step = 0;
-    while (Top * 10 / GainSteps[Step] > MostGainSteps && Step + 1 < static_cast<int>(sizeof(GainSteps)))
+    while (FTopGain * 10 / GainSteps[Step] > Most && Step + 1 < static_cast<int>(sizeof(GainSteps)))
         ++Step;
     FGainStep = GainSteps[Step] / 10.0;
-    FGainTicks = Ceiling(Top / FGainStep);
+    FGainTicks = Ceiling(FTopGain / FGainStep);
 }
 
 int TCurveGraph::XOf(double Counts) const
@@ -213,7 +226,7 @@ void TCurveGraph::DrawAxes(HDC hdc, int Width, int Height, int LineHeight) const
             Line(hdc, X, FPlot.bottom, X, FPlot.bottom + (Step == 1 ? Tick : Tick / 2 + 1));
         }
         DecadeLabel(Text, Decade);
-        Label(hdc, Text, XOf(Pow10(Decade)), FPlot.bottom + Tick, DT_CENTER);
+        Label(hdc, Text, XOf(Pow10(Decade)), FPlot.bottom + CountsLabelDrop(LineHeight), DT_CENTER);
     }
     for (int Index = 0; Index <= FGainTicks; ++Index)
     {
@@ -272,16 +285,23 @@ void TCurveGraph::DrawPlot(HDC Dc, int Width, int Height, const TCurve& Curve, d
     TEXTMETRICW Metrics;
     if (!GetTextMetricsW(Dc, &Metrics) || Metrics.tmHeight <= 0 || Metrics.tmHeight > Height)
         return;
-    const int LineHeight = Metrics.tmHeight;
+    // The tick labels keep a gap from the axis titles: half a label
+    // reaches above the plot's top, and the counts hang below it.
+    const int LineHeight = Metrics.tmHeight, Gap = LineHeight / 4 > 2 ? LineHeight / 4 : 2;
+    RECT Plot;
+    Plot.top = 1 + LineHeight + Gap + LineHeight / 2;
+    Plot.bottom = Height - 1 - LineHeight - Gap - LineHeight - CountsLabelDrop(LineHeight);
+    if (Plot.bottom - Plot.top < MinimumPlot)
+        return;
+    // As many factor labels as fit one above the other with a gap.
+    const int Most = (Plot.bottom - Plot.top) / (LineHeight + Gap);
+    FitGainSteps(Most < MostGainSteps ? (Most > 1 ? Most : 1) : MostGainSteps);
     WCHAR Label[LabelCapacity];
     GainLabel(Label, FGainStep, FGainTicks);
-    RECT Plot;
     Plot.left = TextWidth(Dc, Label) + LineHeight / 3 + 5;
     DecadeLabel(Label, FLogHigh);
     Plot.right = Width - TextWidth(Dc, Label) / 2 - 4;
-    Plot.top = LineHeight + LineHeight / 2;
-    Plot.bottom = Height - 2 * LineHeight - LineHeight / 3 - 2;
-    if (Plot.left < 0 || Plot.right - Plot.left < MinimumPlot || Plot.bottom - Plot.top < MinimumPlot)
+    if (Plot.right - Plot.left < MinimumPlot)
         return;
     FPlot = Plot;
     // Handles and the margin around them that still catches a press grow

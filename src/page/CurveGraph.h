@@ -15,7 +15,8 @@ class TCurveGraph
 {
 public:
     // Fits the axes to the curve: the decades around its points, and a
-    // factor axis up to a round number above its largest gain and 1.
+    // factor axis up to a round number above its largest gain and 1 (the
+    // steps to it are chosen when it is drawn, by the room there is).
     void Fit(const TCurve& Curve, double Scale);
     // Draws into the graph's area of hdc, Selected (1–4) marked.
     void Draw(HDC hdc, const RECT& Area, HFONT Font, const TCurve& Curve, double Scale, int Selected);
@@ -33,10 +34,13 @@ private:
     // the plot, which stays empty when there is no room or no font to draw.
     void DrawPlot(HDC Dc, int Width, int Height, const TCurve& Curve, double Scale, int Selected);
     void DrawAxes(HDC hdc, int Width, int Height, int LineHeight) const;
+    void FitGainSteps(int Most);
 
     RECT FPlot;
     int FLogLow, FLogHigh;
-    // The factor axis: FGainTicks steps of FGainStep.
+    // The factor axis: up to FTopGain at least, in FGainTicks steps of
+    // FGainStep.
+    double FTopGain;
     double FGainStep;
     int FGainTicks;
     // Half the side of a handle's square, and of the square that catches
