@@ -1,6 +1,7 @@
 // Drawing the acceleration curve, and finding its points again under the
 // mouse.
 #include "CurveGraph.h"
+#include "GdiObjects.h"
 #include "PageControls.h"
 #include "../util/Module.h"
 #include "../util/Util.h"
@@ -44,60 +45,6 @@ int PowerOfTen(int Exponent)
         Value *= 10;
     return Value;
 }
-
-// A memory device context, a GDI object and a selection, each given back
-// at the end of its scope.
-class TMemoryDC
-{
-public:
-    explicit TMemoryDC(HDC Compatible) : FDc(CreateCompatibleDC(Compatible)) {}
-    ~TMemoryDC()
-    {
-        if (FDc)
-            DeleteDC(FDc);
-    }
-    TMemoryDC(const TMemoryDC&) = delete;
-    TMemoryDC& operator=(const TMemoryDC&) = delete;
-    HDC Get() const { return FDc; }
-
-private:
-    HDC FDc;
-};
-
-class TGdiObject
-{
-public:
-    explicit TGdiObject(HGDIOBJ Object) : FObject(Object) {}
-    ~TGdiObject()
-    {
-        if (FObject)
-            DeleteObject(FObject);
-    }
-    TGdiObject(const TGdiObject&) = delete;
-    TGdiObject& operator=(const TGdiObject&) = delete;
-    HGDIOBJ Get() const { return FObject; }
-
-private:
-    HGDIOBJ FObject;
-};
-
-class TSelection
-{
-public:
-    TSelection(HDC Dc, HGDIOBJ Object) : FDc(Dc), FOld(Object ? SelectObject(Dc, Object) : nullptr) {}
-    ~TSelection()
-    {
-        if (FOld)
-            SelectObject(FDc, FOld);
-    }
-    TSelection(const TSelection&) = delete;
-    TSelection& operator=(const TSelection&) = delete;
-    bool Selected() const { return FOld != nullptr; }
-
-private:
-    HDC FDc;
-    HGDIOBJ FOld;
-};
 
 void Line(HDC hdc, int X0, int Y0, int X1, int Y1)
 {
