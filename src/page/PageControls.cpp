@@ -122,16 +122,31 @@ bool RecordFieldChange(HWND hDlg, HWND hEdit, const TNumberField& Field, int& La
     return true;
 }
 
-bool FormatResString(WCHAR* Text, int Capacity, UINT FormatId, const DWORD* Numbers, int Count)
+bool FormatResText(WCHAR* Text, int Capacity, UINT FormatId, const TFormatArg* Args, int Count)
 {
     THeapBuffer<WCHAR> Format(Capacity * sizeof(WCHAR));
     THeapBuffer<BYTE> Slots(Count * SlotSize);
     if (!Format || !Slots || LoadStringW(HInstance, FormatId, Format.Get(), Capacity) == 0)
         return false;
-    // The argument block: one slot per number, in the order of the format.
+    // The argument block: one slot per argument, in the order of the format.
     for (int i = 0; i < Count; ++i)
-        ByteCopy(Slots.Get() + i * SlotSize, &Numbers[i], sizeof(DWORD));
+    {
+        if (Args[i].Text)
+            ByteCopy(Slots.Get() + i * SlotSize, &Args[i].Text, sizeof(Args[i].Text));
+        else
+            ByteCopy(Slots.Get() + i * SlotSize, &Args[i].Number, sizeof(DWORD));
+    }
     return FormatWide(Text, Capacity * sizeof(WCHAR), -1, Format.Get(), Slots.Get()) != -1;
+}
+
+bool FormatResString(WCHAR* Text, int Capacity, UINT FormatId, const DWORD* Numbers, int Count)
+{
+    THeapBuffer<TFormatArg> Args(Count * sizeof(TFormatArg));
+    if (!Args)
+        return false;
+    for (int i = 0; i < Count; ++i)
+        Args.Get()[i].Number = Numbers[i];
+    return FormatResText(Text, Capacity, FormatId, Args.Get(), Count);
 }
 
 bool IsCheckBox(const TSettingDescription& Setting)

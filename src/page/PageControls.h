@@ -42,8 +42,16 @@ bool RecordFieldChange(HWND hDlg, HWND hEdit, const TNumberField& Field, int& La
 // decimal comma; returns the text's length. Text takes at least 16
 // characters.
 int FormatDecimal(WCHAR* Text, int Value, int Decimals);
-// The string FormatId of the module formatted with Count numbers into Text;
-// false when that failed, and Text is then of no use.
+// One argument of a formatted string: a number, or with Text set a text.
+struct TFormatArg
+{
+    DWORD Number;
+    const WCHAR* Text;
+};
+// The string FormatId of the module formatted with Count arguments into
+// Text; false when that failed, and Text is then of no use.
+bool FormatResText(WCHAR* Text, int Capacity, UINT FormatId, const TFormatArg* Args, int Count);
+// The same with numbers only.
 bool FormatResString(WCHAR* Text, int Capacity, UINT FormatId, const DWORD* Numbers, int Count);
 
 // A system setting: the field that shows it, how the system keeps it, and
