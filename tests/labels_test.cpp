@@ -355,31 +355,43 @@ TEST_F(LabelsTest, LinkThatCannotBeOpenedExplainsItUnderTheSheetsCaption)
     EXPECT_EQ(GetAncestor(Sheet.Page(), GA_ROOT), Seen.Owner);
 }
 
+// A click, and Enter or Space on the link reached with Tab, open the page.
 TEST_F(LabelsTest, LinkOpensTheWebAddressWithTheBrowser)
 {
     // The "browser" writes what it was asked to open into a file.
     wchar_t Temp[MAX_PATH];
     GetTempPathW(MAX_PATH, Temp);
     const std::wstring Record = std::wstring(Temp) + L"pointix-browser.txt";
-    DeleteFileW(Record.c_str());
     const std::wstring Command = L"cmd.exe /c echo %1>\"" + Record + L"\"";
     TBrowserAssociation Browser(Scheme().c_str(), Command.c_str());
-    TSheet Sheet;
-    EXPECT_FALSE(ClickLink(Sheet).Found) << "a message box although the browser started";
-    std::string Opened;
-    for (int Wait = 0; Wait < 100 && Opened.empty(); ++Wait)
+    for (WORD Key : {0, VK_RETURN, VK_SPACE})
     {
-        Sleep(100);
-        HANDLE File = CreateFileW(Record.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (File == INVALID_HANDLE_VALUE)
-            continue;
-        char Buffer[512];
-        DWORD Got = 0;
-        ReadFile(File, Buffer, sizeof(Buffer), &Got, nullptr);
-        CloseHandle(File);
-        Opened.assign(Buffer, Got);
+        SCOPED_TRACE(Key ? (Key == VK_RETURN ? "Enter" : "Space") : "click");
+        DeleteFileW(Record.c_str());
+        TSheet Sheet;
+        if (Key)
+        {
+            SetFocus(Sheet.Item(IDC_THRESHOLD2_TRACK));
+            KeyStroke(VK_TAB);
+            ASSERT_EQ(Sheet.Item(IDC_LINK_LABEL), GetFocus());
+        }
+        EXPECT_FALSE((Key ? CatchMessageBox([&] { KeyStroke(Key); }) : ClickLink(Sheet)).Found) << "a message box although the browser started";
+        ASSERT_TRUE(IsWindow(Sheet.Window())) << "the sheet stays open";
+        std::string Opened;
+        for (int Wait = 0; Wait < 100 && Opened.empty(); ++Wait)
+        {
+            Sleep(100);
+            HANDLE File = CreateFileW(Record.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+            if (File == INVALID_HANDLE_VALUE)
+                continue;
+            char Buffer[512];
+            DWORD Got = 0;
+            ReadFile(File, Buffer, sizeof(Buffer), &Got, nullptr);
+            CloseHandle(File);
+            Opened.assign(Buffer, Got);
+        }
+        EXPECT_EQ(0u, Opened.find(POINTIX_WEB_URL)) << Opened;
     }
-    EXPECT_EQ(0u, Opened.find(POINTIX_WEB_URL)) << Opened;
     DeleteFileW(Record.c_str());
 }
 

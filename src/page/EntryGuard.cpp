@@ -104,12 +104,16 @@ bool ClearsWholeText(HWND hEdit)
 }
 }
 
-// Both double-click fields take two digits.
+// Both double-click fields take two digits; the link label has a
+// procedure of its own.
 LRESULT TPropSheetExt::EditSubclassProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
+    const int Id = GetDlgCtrlID(hWnd);
+    if (Id == IDC_LINK_LABEL)
+        return LinkProc(hWnd, uMsg, wParam, lParam);
     if (FGuard.Refuses(hWnd, uMsg, wParam, VertField))
         return 0;
-    switch (GetDlgCtrlID(hWnd))
+    switch (Id)
     {
     case IDC_VERT_EDIT:
         return CallWindowProcW(FOldVertEditProc, hWnd, uMsg, wParam, lParam);

@@ -1,6 +1,6 @@
 // Device contexts and GDI objects of the pages, each given back at the end
-// of its scope: a memory DC, an object to delete, and an object selected
-// into a DC, whose DC gets its own one back.
+// of its scope: a memory DC, a window's DC, an object to delete, and an
+// object selected into a DC, whose DC gets its own one back.
 #ifndef POINTIX_GDIOBJECTS_H
 #define POINTIX_GDIOBJECTS_H
 
@@ -56,6 +56,24 @@ public:
 private:
     HDC FDc;
     HGDIOBJ FOld;
+};
+
+class TWindowDC
+{
+public:
+    explicit TWindowDC(HWND Window) : FWindow(Window), FDc(GetDC(Window)) {}
+    ~TWindowDC()
+    {
+        if (FDc)
+            ReleaseDC(FWindow, FDc);
+    }
+    TWindowDC(const TWindowDC&) = delete;
+    TWindowDC& operator=(const TWindowDC&) = delete;
+    HDC Get() const { return FDc; }
+
+private:
+    HWND FWindow;
+    HDC FDc;
 };
 
 #endif

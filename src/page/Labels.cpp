@@ -1,5 +1,6 @@
 // Context help, the web link label and the version label.
 #include "PropSheetExt.h"
+#include "GdiObjects.h"
 #include "../util/Module.h"
 #include "../util/Util.h"
 #include "PointixConfig.h"
@@ -34,10 +35,12 @@ HBRUSH TPropSheetExt::OnCtlColorStatic(HWND hDlg, HWND hStatic, HDC hdc)
 
 // Underlined font and hand cursor. The cursor is the class cursor of all
 // static controls of the process; only statics that take the mouse (the
-// link label, with SS_NOTIFY) ever show it.
+// link label, with SS_NOTIFY) ever show it. The link is a tab stop, after
+// the last trackbar, as its place in the template has it.
 void TPropSheetExt::SetupLinkLabel(HWND hDlg)
 {
     HWND hLabel = GetDlgItem(hDlg, IDC_LINK_LABEL);
+    SetWindowLongPtrW(hLabel, GWL_STYLE, GetWindowLongPtrW(hLabel, GWL_STYLE) | WS_TABSTOP);
     HFONT Font = reinterpret_cast<HFONT>(SendMessageW(hLabel, WM_GETFONT, 0, 0));
     LOGFONTW Description;
     ZeroFill(&Description, sizeof(Description));
@@ -59,6 +62,67 @@ void TPropSheetExt::SetupVersionLabel(HWND hDlg)
     THeapBuffer<WCHAR> Text(TextCapacity * sizeof(WCHAR));
     if (Text && FormatResString(Text.Get(), TextCapacity, IDS_VERSION_FMT, Version, 4))
         SetDlgItemTextW(hDlg, IDC_VERSION_LABEL, Text.Get());
+}
+
+// The link as the keyboard uses it: Enter and Space open the web page as a
+// click does (Enter is the link's, not the sheet's OK), and while it has
+// the focus the system's focus rectangle surrounds its text. The label is
+// transparent: when the focus comes or goes, the page repaints behind it.
+LRESULT TPropSheetExt::LinkProc(HWND hLink, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    switch (uMsg)
+    {
+    case WM_GETDLGCODE:
+    {
+        const MSG* Message = reinterpret_cast<const MSG*>(lParam);
+        if (Message && Message->message == WM_KEYDOWN && Message->wParam == VK_RETURN)
+            return DLGC_WANTMESSAGE;
+        break;
+    }
+    case WM_KEYDOWN:
+        // A key held down opens the page once.
+        if ((wParam == VK_RETURN || wParam == VK_SPACE) && !(lParam & 0x40000000))
+        {
+            OpenWebPage(GetParent(hLink));
+            return 0;
+        }
+        break;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    {
+        HWND hDlg = GetParent(hLink);
+        RECT Area;
+        GetWindowRect(hLink, &Area);
+        MapWindowPoints(nullptr, hDlg, reinterpret_cast<POINT*>(&Area), 2);
+        RedrawWindow(hDlg, &Area, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+        break;
+    }
+    case WM_PAINT:
+    {
+        const LRESULT Result = CallWindowProcW(FOldLinkProc, hLink, uMsg, wParam, lParam);
+        if (GetFocus() == hLink)
+            DrawLinkFocus(hLink);
+        return Result;
+    }
+    }
+    return CallWindowProcW(FOldLinkProc, hLink, uMsg, wParam, lParam);
+}
+
+// Around the text as the label draws it, at its left, inside the label.
+void TPropSheetExt::DrawLinkFocus(HWND hLink)
+{
+    TWindowDC Dc(hLink);
+    if (!Dc.Get())
+        return;
+    TSelection Font(Dc.Get(), reinterpret_cast<HFONT>(SendMessageW(hLink, WM_GETFONT, 0, 0)));
+    WCHAR Text[TextCapacity];
+    GetWindowTextW(hLink, Text, TextCapacity);
+    RECT Client, Around = {0, 0, 0, 0};
+    GetClientRect(hLink, &Client);
+    DrawTextW(Dc.Get(), Text, -1, &Around, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    Around.right = Around.right + 1 < Client.right ? Around.right + 1 : Client.right;
+    Around.bottom = Client.bottom;
+    DrawFocusRect(Dc.Get(), &Around);
 }
 
 void TPropSheetExt::OpenWebPage(HWND hDlg)

@@ -205,11 +205,13 @@ void TPropSheetExt::OnInitDialog(HWND hDlg)
 }
 
 // Runs after the edits got their initial values, so the EN_CHANGE those
-// caused found the saved procedures still null and recorded nothing.
+// caused found the saved procedures still null and recorded nothing. The
+// link label takes keys and shows the focus.
 void TPropSheetExt::SubclassEdits(HWND hDlg)
 {
     FOldVertEditProc = SubclassControl(GetDlgItem(hDlg, IDC_VERT_EDIT), FEditProcThunk);
     FOldHorzEditProc = SubclassControl(GetDlgItem(hDlg, IDC_HORZ_EDIT), FEditProcThunk);
+    FOldLinkProc = SubclassControl(GetDlgItem(hDlg, IDC_LINK_LABEL), FEditProcThunk);
 }
 
 void TPropSheetExt::OnDestroy(HWND hDlg)
@@ -221,6 +223,8 @@ void TPropSheetExt::OnDestroy(HWND hDlg)
         SubclassControl(GetDlgItem(hDlg, IDC_VERT_EDIT), reinterpret_cast<void*>(FOldVertEditProc));
     if (FOldHorzEditProc)
         SubclassControl(GetDlgItem(hDlg, IDC_HORZ_EDIT), reinterpret_cast<void*>(FOldHorzEditProc));
+    if (FOldLinkProc)
+        SubclassControl(GetDlgItem(hDlg, IDC_LINK_LABEL), reinterpret_cast<void*>(FOldLinkProc));
     FGuard.DestroyBalloon();
 }
 

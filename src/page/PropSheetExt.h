@@ -50,8 +50,8 @@ public:
     // IShellExtInit
     HRESULT STDMETHODCALLTYPE Initialize(PCIDLIST_ABSOLUTE pidlFolder, IDataObject* pdtobj, HKEY hkeyProgID) override;
 
-    // Window procedures of the page and of its two numeric edits, reached
-    // through the thunks.
+    // Window procedures of the page and of its subclassed controls (the
+    // two numeric edits and the link label), reached through the thunks.
     INT_PTR PageDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam);
     LRESULT EditSubclassProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
 
@@ -84,6 +84,8 @@ private:
     void OnHelp(HWND hDlg, int CtrlId, HANDLE ItemHandle);
     HBRUSH OnCtlColorStatic(HWND hDlg, HWND hStatic, HDC hdc);
     void SetupLinkLabel(HWND hDlg);
+    LRESULT LinkProc(HWND hLink, UINT uMsg, WPARAM wParam, LPARAM lParam);
+    void DrawLinkFocus(HWND hLink);
     void SetupVersionLabel(HWND hDlg);
     void OpenWebPage(HWND hDlg);
     int ShowResMessage(HWND hOwner, UINT StringId, UINT Type);
@@ -94,6 +96,7 @@ private:
     THelpLibrary FHelp;
     WNDPROC FOldVertEditProc;
     WNDPROC FOldHorzEditProc;
+    WNDPROC FOldLinkProc;
     void* FEditProcThunk;
     TEntryGuard FGuard;
     DWORD FChanged;
