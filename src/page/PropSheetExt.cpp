@@ -18,6 +18,19 @@ const int AccelerationControls[] = {
 
 const int MaxThreshold = 16;
 
+// Windows names a control without text of its own after the nearest static
+// before it in z-order, which for each trackbar is its "Langsam". Each goes
+// right after its caption instead: the tab stops keep their order, and a
+// caption's mnemonic still reaches the next tab stop after it, its
+// trackbar. Nothing moves on the page.
+void NameTrackbarsByTheirCaptions(HWND hDlg)
+{
+    const int Captioned[][2] = {{IDC_THRESHOLD1_LABEL, IDC_THRESHOLD1_TRACK}, {IDC_THRESHOLD2_LABEL, IDC_THRESHOLD2_TRACK}};
+    for (const auto& Pair : Captioned)
+        SetWindowPos(GetDlgItem(hDlg, Pair[1]), GetDlgItem(hDlg, Pair[0]), 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
+}
+
 // The triple in the controls, but for the members whose bits are in Keep.
 // A trackbar shows a threshold beyond its range at the range's end.
 void ShowMouseIn(HWND hDlg, const int* Mouse, DWORD Keep)
@@ -202,6 +215,7 @@ void TPropSheetExt::OnInitDialog(HWND hDlg)
 
     SetupLinkLabel(hDlg);
     SetupVersionLabel(hDlg);
+    NameTrackbarsByTheirCaptions(hDlg);
 }
 
 // Runs after the edits got their initial values, so the EN_CHANGE those
