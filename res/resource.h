@@ -79,6 +79,8 @@
 #define IDS_CURVE_X_NAME        511
 #define IDS_CURVE_Y_NAME        512
 #define IDS_BAD_DECIMAL_TEXT    513
+#define IDS_CURVE_GRAPH_TEXT    514
+#define IDS_CURVE_POINT_FMT     515
 
 // Controls, in tab order. A label shows the help text of its control.
 #define IDC_CURVE_PRESET_LABEL  601

@@ -238,14 +238,17 @@ void MouseButton(bool Down)
     Send(Input);
 }
 
-void KeyStroke(WORD Key)
+void KeyStroke(WORD Key, WORD Modifier)
 {
-    for (DWORD Flags : {0ul, static_cast<unsigned long>(KEYEVENTF_KEYUP)})
+    const WORD Keys[] = {Modifier, Key, Key, Modifier};
+    for (int i = 0; i < 4; ++i)
     {
+        if (!Keys[i])
+            continue;
         INPUT Input = {};
         Input.type = INPUT_KEYBOARD;
-        Input.ki.wVk = Key;
-        Input.ki.dwFlags = Flags;
+        Input.ki.wVk = Keys[i];
+        Input.ki.dwFlags = i < 2 ? 0 : KEYEVENTF_KEYUP;
         Send(Input);
     }
 }

@@ -148,7 +148,8 @@ HWND OpenSheet(std::vector<HPROPSHEETPAGE>& Pages, UINT StartPage = 0);
 // before it returns.
 void MouseTo(POINT Screen);
 void MouseButton(bool Down);
-void KeyStroke(WORD Key);
+// Key, with Modifier (VK_CONTROL, say) held down around it.
+void KeyStroke(WORD Key, WORD Modifier = 0);
 
 // Top-level windows of this thread.
 int ThreadWindows();

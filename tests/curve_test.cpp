@@ -6,6 +6,7 @@
 #include "resource.h"
 
 #include <gtest/gtest.h>
+#include <oleacc.h>
 
 #include <algorithm>
 #include <map>
@@ -380,6 +381,71 @@ TEST_F(CurvePageTest, PointsAreDraggedWithTheMouse)
             EXPECT_EQ(Left + 1, Moved) << "the point stops just right of its neighbour";
         }
     }
+}
+
+namespace
+{
+// What a screen reader reads for a window: its accessible object's name.
+std::wstring AccessibleName(HWND Window)
+{
+    IAccessible* Object = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(Window, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&Object))))
+        return L"(no accessible object)";
+    VARIANT Self;
+    Self.vt = VT_I4;
+    Self.lVal = CHILDID_SELF;
+    BSTR Name = nullptr;
+    std::wstring Text = Object->get_accName(Self, &Name) == S_OK ? std::wstring(Name) : L"(no name)";
+    SysFreeString(Name);
+    Object->Release();
+    return Text;
+}
+
+// A field's number, written with a decimal comma.
+double Number(std::wstring Text)
+{
+    std::replace(Text.begin(), Text.end(), L',', L'.');
+    return _wtof(Text.c_str());
+}
+
+unsigned StoredX(int Point)
+{
+    unsigned Value = 0;
+    memcpy(&Value, &ReadCurveValue(X).Bytes.at(8 * Point), 4);
+    return Value;
+}
+}
+
+// The graph with the keyboard alone, through the system's input: a digit
+// chooses the point, an arrow moves it a pixel along one axis (ten with
+// Ctrl), never past a neighbour; the graph's accessible name tells the
+// preset and the points as the fields show them.
+TEST_F(CurvePageTest, GraphIsOperatedAndReadWithTheKeyboard)
+{
+    TSheet Sheet;
+    Sheet.ShowPage(CurvePage);
+    HWND Graph = Sheet.Item(IDC_CURVE_GRAPH);
+    SetFocus(Graph);
+    KeyStroke('3');
+    EXPECT_EQ(L"3", Sheet.Text(IDC_CURVE_POINT));
+    const std::wstring Counts = Sheet.Text(IDC_CURVE_COUNTS_EDIT), Factor = Sheet.Text(IDC_CURVE_FACTOR_EDIT);
+    EXPECT_FALSE(Sheet.ApplyEnabled());
+    KeyStroke(VK_RIGHT);
+    EXPECT_GT(Number(Sheet.Text(IDC_CURVE_COUNTS_EDIT)), Number(Counts)) << "moved right along the counts";
+    EXPECT_EQ(Factor, Sheet.Text(IDC_CURVE_FACTOR_EDIT));
+    EXPECT_EQ(L"Eigene Kurve", Sheet.Text(IDC_CURVE_PRESET));
+    EXPECT_TRUE(Sheet.ApplyEnabled());
+    const std::wstring Name = AccessibleName(Graph);
+    EXPECT_EQ(0u, Name.find(L"Diagramm der Beschleunigungskurve: Eigene Kurve; Punkt 1: ")) << Name;
+    EXPECT_NE(std::wstring::npos, Name.find(Widen("; Punkt 3: ") + Sheet.Text(IDC_CURVE_COUNTS_EDIT) + Widen(" Zählimpulse, Faktor ") + Factor + L"; "))
+        << Name;
+
+    KeyStroke('2');
+    for (int Press = 0; Press < 40; ++Press)
+        KeyStroke(VK_LEFT, VK_CONTROL);
+    Sheet.PressButton(PSBTN_APPLYNOW);
+    EXPECT_EQ(StoredX(1) + 1, StoredX(2)) << "point 2 stops just right of point 1";
+    EXPECT_EQ(0x6E15u, StoredX(1));
 }
 
 namespace

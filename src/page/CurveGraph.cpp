@@ -158,6 +158,15 @@ void TCurveGraph::ValueAt(POINT Where, double& Counts, double& Gain) const
     Gain = static_cast<double>(FPlot.bottom - Y) / (FPlot.bottom - FPlot.top) * FGainStep * FGainTicks;
 }
 
+bool TCurveGraph::Beside(double& Counts, double& Gain, int Across, int Up) const
+{
+    if (FPlot.right <= FPlot.left)
+        return false;
+    Counts = Pow10(Log10(Counts) + static_cast<double>(Across) * (FLogHigh - FLogLow) / (FPlot.right - FPlot.left));
+    Gain += static_cast<double>(Up) * FGainStep * FGainTicks / (FPlot.bottom - FPlot.top);
+    return true;
+}
+
 // Axes with their ticks, labels and titles; the line of factor 1, dotted.
 void TCurveGraph::DrawAxes(HDC hdc, int Width, int Height, int LineHeight) const
 {
@@ -194,7 +203,7 @@ void TCurveGraph::DrawAxes(HDC hdc, int Width, int Height, int LineHeight) const
 // bitmap or memory DC, nothing at all; no text metrics, or no room for a
 // plot, only the background. The plot is then empty, and no handle can be
 // hit until a paint draws them.
-void TCurveGraph::Draw(HDC hdc, const RECT& Area, HFONT Font, const TCurve& Curve, double Scale, int Selected)
+void TCurveGraph::Draw(HDC hdc, const RECT& Area, HFONT Font, const TCurve& Curve, double Scale, int Selected, bool Focused)
 {
     FPlot = RECT{0, 0, 0, 0};
     const int Width = Area.right - Area.left, Height = Area.bottom - Area.top;
@@ -219,6 +228,11 @@ void TCurveGraph::Draw(HDC hdc, const RECT& Area, HFONT Font, const TCurve& Curv
     const RECT Client = {0, 0, Width, Height};
     FillRect(Dc, &Client, GetSysColorBrush(COLOR_WINDOW));
     DrawPlot(Dc, Width, Height, Curve, Scale, Selected);
+    if (Focused)
+    {
+        RECT Inside = {1, 1, Width - 1, Height - 1};
+        DrawFocusRect(Dc, &Inside);
+    }
     BitBlt(hdc, Area.left, Area.top, Width, Height, Dc, 0, 0, SRCCOPY);
     if (FPlot.right > FPlot.left)
         FPlot = RECT{FPlot.left + Area.left, FPlot.top + Area.top, FPlot.right + Area.left, FPlot.bottom + Area.top};

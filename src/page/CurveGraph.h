@@ -18,13 +18,17 @@ public:
     // factor axis up to a round number above its largest gain and 1 (the
     // steps to it are chosen when it is drawn, by the room there is).
     void Fit(const TCurve& Curve, double Scale);
-    // Draws into the graph's area of hdc, Selected (1–4) marked.
-    void Draw(HDC hdc, const RECT& Area, HFONT Font, const TCurve& Curve, double Scale, int Selected);
+    // Draws into the graph's area of hdc, Selected (1–4) marked, with the
+    // focus rectangle when the graph has the focus.
+    void Draw(HDC hdc, const RECT& Area, HFONT Font, const TCurve& Curve, double Scale, int Selected, bool Focused);
     // The point whose handle lies under Where as last drawn, or 0 (also
     // while nothing was drawn).
     int HandleAt(const TCurve& Curve, double Scale, POINT Where) const;
     // Counts and gain at Where, held inside the plot.
     void ValueAt(POINT Where, double& Counts, double& Gain) const;
+    // Counts and Gain moved Across pixels right and Up pixels up on the
+    // axes as last drawn; false (and unchanged) while nothing is drawn.
+    bool Beside(double& Counts, double& Gain, int Across, int Up) const;
 
 private:
     int XOf(double Counts) const;

@@ -27,6 +27,9 @@ const TNumberField Fields[CurveFieldCount] = {
 };
 
 const int TextCapacity = 260;
+// The graph's description: its name, the preset and four points, each of
+// those a short text.
+const int DescriptionCapacity = 600, PointTextCapacity = 80;
 
 int FieldOf(int ControlId)
 {
@@ -176,7 +179,7 @@ bool TCurvePage::OnDrawItem(HWND hDlg, const DRAWITEMSTRUCT* Item)
     if (Item->CtlID != IDC_CURVE_GRAPH)
         return false;
     const HFONT Font = reinterpret_cast<HFONT>(SendMessageW(hDlg, WM_GETFONT, 0, 0));
-    FGraph.Draw(Item->hDC, Item->rcItem, Font, FCurve, GainScaleNow(hDlg), FPoint);
+    FGraph.Draw(Item->hDC, Item->rcItem, Font, FCurve, GainScaleNow(hDlg), FPoint, GetFocus() == Item->hwndItem);
     return true;
 }
 
@@ -285,11 +288,7 @@ void TCurvePage::OnCommand(HWND hDlg, UINT Code, HWND hCtl, UINT Id)
         ShowCurve(hDlg);
     }
     else if (Code == CBN_SELCHANGE && Id == IDC_CURVE_POINT)
-    {
-        FPoint = static_cast<int>(SendMessageW(hCtl, CB_GETCURSEL, 0, 0)) + 1;
-        ShowPoint(hDlg);
-        Redraw(hDlg);
-    }
+        ChoosePoint(hDlg, static_cast<int>(SendMessageW(hCtl, CB_GETCURSEL, 0, 0)) + 1);
     else if (Code == BN_CLICKED && Id == IDC_CURVE_DEFAULTS)
         ChoosePreset(hDlg, cpWindows);
 }
@@ -369,7 +368,31 @@ void TCurvePage::ShowCurve(HWND hDlg)
         FGraph.Fit(FCurve, GainScaleNow(hDlg));
     SelectMatchingPreset(hDlg);
     ShowPoint(hDlg);
+    DescribeGraph(hDlg);
     Redraw(hDlg);
+}
+
+// The graph's own text, which is what a screen reader reads for it: what
+// it is, the preset, and each point as the fields show it.
+void TCurvePage::DescribeGraph(HWND hDlg)
+{
+    const double Scale = GainScaleNow(hDlg);
+    WCHAR Preset[PointTextCapacity], Numbers[CurvePoints][CurveFieldCount][16], Points[CurvePoints][PointTextCapacity];
+    GetDlgItemTextW(hDlg, IDC_CURVE_PRESET, Preset, PointTextCapacity);
+    TFormatArg Args[CurvePoints];
+    Args[0] = TFormatArg{0, Preset};
+    for (int i = 1; i < CurvePoints; ++i)
+    {
+        FormatDecimal(Numbers[i][cfCounts], Rounded(PointCounts(FCurve, i) * 100), Fields[cfCounts].Decimals);
+        FormatDecimal(Numbers[i][cfFactor], Rounded(PointGain(FCurve, Scale, i) * 100), Fields[cfFactor].Decimals);
+        const TFormatArg Point[] = {{static_cast<DWORD>(i), nullptr}, {0, Numbers[i][cfCounts]}, {0, Numbers[i][cfFactor]}};
+        Points[i][0] = 0;
+        FormatResText(Points[i], PointTextCapacity, IDS_CURVE_POINT_FMT, Point, 3);
+        Args[i] = TFormatArg{0, Points[i]};
+    }
+    THeapBuffer<WCHAR> Text(DescriptionCapacity * sizeof(WCHAR));
+    if (Text && FormatResText(Text.Get(), DescriptionCapacity, IDS_CURVE_GRAPH_TEXT, Args, CurvePoints))
+        SetDlgItemTextW(hDlg, IDC_CURVE_GRAPH, Text.Get());
 }
 
 void TCurvePage::SelectMatchingPreset(HWND hDlg)
@@ -464,16 +487,22 @@ LRESULT TCurvePage::GraphProc(HWND hGraph, UINT uMsg, WPARAM wParam, LPARAM lPar
         }
         return 0;
     case WM_GETDLGCODE:
-        // During a drag Esc is the graph's, not the sheet's Cancel.
-        if (FDragging)
-            return DLGC_WANTALLKEYS;
-        break;
+        // During a drag Esc is the graph's, not the sheet's Cancel; the
+        // arrows and the digits always are.
+        return FDragging ? DLGC_WANTALLKEYS : DLGC_WANTARROWS | DLGC_WANTCHARS;
     case WM_KEYDOWN:
         if (FDragging && wParam == VK_ESCAPE)
-        {
             EndDrag(hDlg, hGraph, false);
-            return 0;
-        }
+        else if (!FDragging)
+            OnGraphKey(hDlg, static_cast<UINT>(wParam));
+        return 0;
+    case WM_CHAR:
+        if (!FDragging && wParam >= L'1' && wParam < static_cast<WPARAM>(L'0' + CurvePoints))
+            ChoosePoint(hDlg, static_cast<int>(wParam - L'0'));
+        return 0;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        Redraw(hDlg);
         break;
     case WM_CAPTURECHANGED:
         if (FDragging)
@@ -500,29 +529,60 @@ void TCurvePage::StartDrag(HWND hDlg, HWND hGraph, POINT Where)
     const int Point = FGraph.HandleAt(FCurve, GainScaleNow(hDlg), Where);
     if (!Point)
         return;
-    FPoint = Point;
-    SendDlgItemMessageW(hDlg, IDC_CURVE_POINT, CB_SETCURSEL, Point - 1, 0);
-    ShowPoint(hDlg);
-    Redraw(hDlg);
+    ChoosePoint(hDlg, Point);
     FBeforeDrag = FCurve;
     FDragging = true;
     SetCapture(hGraph);
     SetCursor(LoadCursorW(nullptr, IDC_SIZEALL));
 }
 
-// The dragged point follows the mouse, inside the fields' ranges and never
-// past its neighbours. The page counts as changed only when the drag ends.
+// The dragged point follows the mouse. The page counts as changed only
+// when the drag ends.
 void TCurvePage::DragTo(HWND hDlg, POINT Where)
 {
     double Counts, Gain;
     FGraph.ValueAt(Where, Counts, Gain);
-    TCurve Moved = FCurve;
-    if (MovePoint(Moved, GainScaleNow(hDlg), FPoint, BoundedField(Counts, Fields[cfCounts]), BoundedField(Gain, Fields[cfFactor]), true) &&
-        !SameCurve(Moved, FCurve))
-    {
-        FCurve = Moved;
+    if (MoveChosenPoint(hDlg, Counts, Gain))
         ShowCurve(hDlg);
-    }
+}
+
+// The chosen point to Counts and Gain, inside the fields' ranges and
+// never past its neighbours; true when the curve changed.
+bool TCurvePage::MoveChosenPoint(HWND hDlg, double Counts, double Gain)
+{
+    TCurve Moved = FCurve;
+    if (!MovePoint(Moved, GainScaleNow(hDlg), FPoint, BoundedField(Counts, Fields[cfCounts]), BoundedField(Gain, Fields[cfFactor]), true) ||
+        SameCurve(Moved, FCurve))
+        return false;
+    FCurve = Moved;
+    return true;
+}
+
+// The arrows move the chosen point by a pixel of the graph along one axis
+// (ten with Ctrl), as a drag would: left and right along the counts,
+// up and down along the factor.
+void TCurvePage::OnGraphKey(HWND hDlg, UINT Key)
+{
+    const int Step = GetKeyState(VK_CONTROL) < 0 ? 10 : 1;
+    int Across = 0, Up = 0;
+    if (Key == VK_LEFT || Key == VK_RIGHT)
+        Across = Key == VK_RIGHT ? Step : -Step;
+    else if (Key == VK_UP || Key == VK_DOWN)
+        Up = Key == VK_UP ? Step : -Step;
+    else
+        return;
+    double Counts = PointCounts(FCurve, FPoint), Gain = PointGain(FCurve, GainScaleNow(hDlg), FPoint);
+    if (FGraph.Beside(Counts, Gain, Across, Up) && MoveChosenPoint(hDlg, Counts, Gain))
+        CurveEdited(hDlg);
+}
+
+// As "Punkt" chooses it: the fields show the point, the graph marks it.
+void TCurvePage::ChoosePoint(HWND hDlg, int Point)
+{
+    FPoint = Point;
+    SendDlgItemMessageW(hDlg, IDC_CURVE_POINT, CB_SETCURSEL, Point - 1, 0);
+    ShowPoint(hDlg);
+    Redraw(hDlg);
 }
 
 // Kept, the moved point stays; otherwise it goes back where it was. The

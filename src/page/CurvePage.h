@@ -54,6 +54,9 @@ private:
     void StartDrag(HWND hDlg, HWND hGraph, POINT Where);
     void DragTo(HWND hDlg, POINT Where);
     void EndDrag(HWND hDlg, HWND hGraph, bool Keep);
+    bool MoveChosenPoint(HWND hDlg, double Counts, double Gain);
+    void OnGraphKey(HWND hDlg, UINT Key);
+    void ChoosePoint(HWND hDlg, int Point);
 
     void ReadPointerSettings(HWND hDlg);
     // Takes what a field holds into the curve; a place that would pass a
@@ -67,6 +70,7 @@ private:
     // axes, the preset it equals, the chosen point's fields, the graph.
     void ShowCurve(HWND hDlg);
     void SelectMatchingPreset(HWND hDlg);
+    void DescribeGraph(HWND hDlg);
     void ShowPoint(HWND hDlg);
     void ShowNote(HWND hDlg, UINT StringId);
     void Redraw(HWND hDlg);
