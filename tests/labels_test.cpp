@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -267,16 +268,40 @@ TEST(DISABLED_WithoutHelpLibrary, HelpRequestsDoNothingAndThePageStillCleansUp)
     EXPECT_EQ(nullptr, GetModuleHandleW(L"hhctrl.ocx"));
 }
 
+namespace
+{
+// Wine cannot switch high contrast on: the module's SystemParametersInfoW
+// answers for it, and passes everything else on.
+decltype(&SystemParametersInfoW) RealSystemParameters;
+BOOL WINAPI HighContrastOn(UINT Action, UINT uiParam, PVOID pvParam, UINT fWinIni)
+{
+    if (Action != SPI_GETHIGHCONTRAST)
+        return RealSystemParameters(Action, uiParam, pvParam, fWinIni);
+    static_cast<HIGHCONTRASTW*>(pvParam)->dwFlags = HCF_HIGHCONTRASTON | HCF_AVAILABLE;
+    return TRUE;
+}
+}
+
+// Blue, but in a high-contrast theme the theme's colour for links.
 TEST_F(LabelsTest, LinkLabelIsBlueTransparentAndUnderlinedOthersKeepTheirColours)
 {
     TSheet Sheet;
     HDC Dc = CreateCompatibleDC(nullptr);
-    SetBkMode(Dc, OPAQUE);
-    SetTextColor(Dc, RGB(1, 2, 3));
-    EXPECT_EQ(reinterpret_cast<INT_PTR>(GetStockObject(NULL_BRUSH)),
-              CallPageProc(Sheet, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(Dc), reinterpret_cast<LPARAM>(Sheet.Item(IDC_LINK_LABEL))));
-    EXPECT_EQ(TRANSPARENT, GetBkMode(Dc));
-    EXPECT_EQ(RGB(0, 0, 255), GetTextColor(Dc));
+    for (bool HighContrast : {false, true})
+    {
+        std::unique_ptr<TImportPatch> Patch;
+        if (HighContrast)
+        {
+            Patch = std::make_unique<TImportPatch>(Pointix().Module, "USER32.dll", "SystemParametersInfoW", reinterpret_cast<void*>(&HighContrastOn));
+            RealSystemParameters = reinterpret_cast<decltype(RealSystemParameters)>(Patch->Original());
+        }
+        SetBkMode(Dc, OPAQUE);
+        SetTextColor(Dc, RGB(1, 2, 3));
+        EXPECT_EQ(reinterpret_cast<INT_PTR>(GetStockObject(NULL_BRUSH)),
+                  CallPageProc(Sheet, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(Dc), reinterpret_cast<LPARAM>(Sheet.Item(IDC_LINK_LABEL))));
+        EXPECT_EQ(TRANSPARENT, GetBkMode(Dc));
+        EXPECT_EQ(HighContrast ? GetSysColor(COLOR_HOTLIGHT) : RGB(0, 0, 255), GetTextColor(Dc)) << "high contrast " << HighContrast;
+    }
 
     for (int Id : {IDC_VERSION_LABEL, IDC_THRESHOLD1_LABEL, IDC_THRESHOLD2_FAST})
     {

@@ -289,11 +289,14 @@ void TCurveGraph::DrawPlot(HDC Dc, int Width, int Height, const TCurve& Curve, d
     }
 
     // Handles: a square in the highlight colour, hollow but for the chosen
-    // point's.
+    // point's, framed in the text colour, which every colour scheme sets
+    // apart from the background even where the highlight is close to it.
     for (int i = 1; i < CurvePoints; ++i)
     {
         const POINT Handle = HandleOf(Curve, Scale, i);
-        RECT Box = {Handle.x - FHandle, Handle.y - FHandle, Handle.x + FHandle + 1, Handle.y + FHandle + 1};
+        RECT Box = {Handle.x - FHandle - 1, Handle.y - FHandle - 1, Handle.x + FHandle + 2, Handle.y + FHandle + 2};
+        FillRect(Dc, &Box, GetSysColorBrush(COLOR_WINDOWTEXT));
+        Box = RECT{Box.left + 1, Box.top + 1, Box.right - 1, Box.bottom - 1};
         FillRect(Dc, &Box, GetSysColorBrush(COLOR_HIGHLIGHT));
         Box = RECT{Box.left + 2, Box.top + 2, Box.right - 2, Box.bottom - 2};
         FillRect(Dc, &Box, GetSysColorBrush(i == Selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));

@@ -23,13 +23,20 @@ void TPropSheetExt::OnHelp(HWND hDlg, int CtrlId, HANDLE)
             FHelp.ShowPopup(hDlg, CtrlId, CtrlId);
 }
 
-// The link label is drawn blue on the page's own background.
+// The link label is drawn blue on the page's own background; in a
+// high-contrast theme, where blue may not be seen, in the theme's colour
+// for links.
 HBRUSH TPropSheetExt::OnCtlColorStatic(HWND hDlg, HWND hStatic, HDC hdc)
 {
     if (hStatic != GetDlgItem(hDlg, IDC_LINK_LABEL))
         return nullptr;
+    HIGHCONTRASTW Contrast;
+    ZeroFill(&Contrast, sizeof(Contrast));
+    Contrast.cbSize = sizeof(Contrast);
+    const bool HighContrast =
+        SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(Contrast), &Contrast, 0) && (Contrast.dwFlags & HCF_HIGHCONTRASTON);
     SetBkMode(hdc, TRANSPARENT);
-    SetTextColor(hdc, RGB(0, 0, 255));
+    SetTextColor(hdc, HighContrast ? GetSysColor(COLOR_HOTLIGHT) : RGB(0, 0, 255));
     return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
 }
 

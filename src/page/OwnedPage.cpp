@@ -76,6 +76,10 @@ INT_PTR TOwnedPage::PageDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lPar
         break;
     case WM_DRAWITEM:
         return OnDrawItem(hDlg, reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
+    case WM_SYSCOLORCHANGE:
+        // What a page draws itself takes the new colours at once.
+        RedrawWindow(hDlg, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+        break;
     case WM_NOTIFY:
         if (OnNotify(hDlg, reinterpret_cast<NMHDR*>(lParam)->code))
             return TRUE;
