@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 const CLSID CLSID_Pointix = POINTIX_CLSID_INIT;
@@ -65,6 +66,52 @@ const char* Without32BitWine()
     // beside the programs it could not run for the same reason.
     const char* Reason = getenv("POINTIX_NO32_REASON");
     return Reason && *Reason ? Reason : "the Wine session gave no reason";
+}
+
+const TPageLanguage GermanPages = {"German", MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), MAKELANGID(LANG_NEUTRAL, SUBLANG_SYS_DEFAULT)};
+const TPageLanguage EnglishPages = {"English", MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)};
+
+const TPageLanguage& PagesOfThisProcess()
+{
+    return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_GERMAN ? GermanPages : EnglishPages;
+}
+
+namespace
+{
+BOOL CALLBACK CollectLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD Language, LONG_PTR Found)
+{
+    reinterpret_cast<std::vector<WORD>*>(Found)->push_back(Language);
+    return TRUE;
+}
+}
+
+std::vector<BYTE> ModuleResource(LPCWSTR Type, LPCWSTR Name, LANGID Language)
+{
+    HMODULE Module = Pointix().Module;
+    // The loader would fall back to another language: only one that is
+    // there is asked for.
+    std::vector<WORD> Languages;
+    EnumResourceLanguagesW(Module, Type, Name, CollectLanguage, reinterpret_cast<LONG_PTR>(&Languages));
+    if (std::find(Languages.begin(), Languages.end(), Language) == Languages.end())
+        return {};
+    HRSRC Resource = FindResourceExW(Module, Type, Name, Language);
+    const BYTE* Data = Resource ? static_cast<const BYTE*>(LockResource(LoadResource(Module, Resource))) : nullptr;
+    return Data ? std::vector<BYTE>(Data, Data + SizeofResource(Module, Resource)) : std::vector<BYTE>();
+}
+
+std::wstring ModuleString(UINT Id, LANGID Language)
+{
+    const std::vector<BYTE> Block = ModuleResource(RT_STRING, MAKEINTRESOURCEW(Id / 16 + 1), Language);
+    if (Block.empty())
+        return L"";
+    TTemplateReader Read(Block);
+    for (UINT i = 0; i < Id % 16; ++i)
+        for (WORD Length = Read.Word(); Length > 0; --Length)
+            Read.Word();
+    std::wstring Text(Read.Word(), L'\0');
+    for (auto& Unit : Text)
+        Unit = static_cast<wchar_t>(Read.Word());
+    return Text;
 }
 
 namespace

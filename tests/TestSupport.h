@@ -7,6 +7,7 @@
 #include <shlobj.h>
 
 #include <string>
+#include <vector>
 
 extern const CLSID CLSID_Pointix;
 
@@ -65,6 +66,63 @@ private:
     void** FSlot;
     void* FOriginal;
 };
+
+// Reads a classic dialog template.
+class TTemplateReader
+{
+public:
+    explicit TTemplateReader(const std::vector<BYTE>& Bytes) : FBytes(Bytes), FAt(0) {}
+    WORD Word()
+    {
+        WORD Value = FBytes[FAt] | FBytes[FAt + 1] << 8;
+        FAt += 2;
+        return Value;
+    }
+    DWORD DWord()
+    {
+        DWORD Low = Word();
+        return Low | static_cast<DWORD>(Word()) << 16;
+    }
+    std::wstring Text()
+    {
+        std::wstring Result;
+        for (WORD Unit = Word(); Unit != 0; Unit = Word())
+            Result += static_cast<wchar_t>(Unit);
+        return Result;
+    }
+    // A name or an ordinal (0xFFFF followed by the number).
+    std::wstring NameOrOrdinal()
+    {
+        if (FBytes[FAt] == 0xFF && FBytes[FAt + 1] == 0xFF)
+        {
+            Word();
+            return L"#" + std::to_wstring(Word());
+        }
+        return Text();
+    }
+    void AlignDWord() { FAt = (FAt + 3) & ~static_cast<size_t>(3); }
+
+private:
+    const std::vector<BYTE>& FBytes;
+    size_t FAt;
+};
+
+// The resource languages of the pages: where their templates and their
+// texts are, for German (language-neutral) and English (United States).
+struct TPageLanguage
+{
+    const char* Name;
+    LANGID Templates, Strings;
+};
+extern const TPageLanguage GermanPages, EnglishPages;
+// The pages this process sees: German for a German UI language, English
+// for any other.
+const TPageLanguage& PagesOfThisProcess();
+// A resource of the module in exactly that language; empty when there is
+// none in it.
+std::vector<BYTE> ModuleResource(LPCWSTR Type, LPCWSTR Name, LANGID Language);
+// String Id of the module in exactly that language; empty when absent.
+std::wstring ModuleString(UINT Id, LANGID Language);
 
 // Runs this program once more, as Wine's Windows version Version ("win7",
 // "win10", …: Wine takes it from AppDefaults for a program of that name),

@@ -25,6 +25,9 @@ extern "C" __declspec(dllexport) HWND WINAPI HtmlHelpW(HWND Caller, LPCWSTR File
         Call.Data = Data;
         if (Command == HH_DISPLAY_TEXT_POPUP && Data)
             Call.Popup = *reinterpret_cast<const HH_POPUP*>(Data);
+        // HtmlHelpW gets a wide text.
+        if (Call.Popup.pszText)
+            lstrcpynW(Call.Text, reinterpret_cast<const wchar_t*>(Call.Popup.pszText), 300);
     }
     return nullptr;
 }

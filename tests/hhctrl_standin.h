@@ -12,6 +12,9 @@ struct THelpCall
     UINT Command;
     DWORD_PTR Data;
     HH_POPUP Popup;
+    // The popup's text where it was handed over (pszText), which lives
+    // only during the call.
+    wchar_t Text[300];
 };
 
 typedef int(WINAPI* TRecordedHelpCalls)(const THelpCall** First);

@@ -78,6 +78,47 @@ TEST(Resources, StringTableHoldsEveryTextExactly)
         EXPECT_EQ(L"", LoadText(Absent)) << "string " << Absent;
 }
 
+namespace
+{
+BOOL CALLBACK CollectBlock(HMODULE, LPCWSTR, LPWSTR Name, LONG_PTR Blocks)
+{
+    reinterpret_cast<std::vector<WORD>*>(Blocks)->push_back(static_cast<WORD>(reinterpret_cast<UINT_PTR>(Name)));
+    return TRUE;
+}
+
+// The placeholders of a format, in order ("%d", "%s", "%%").
+std::wstring Placeholders(const std::wstring& Text)
+{
+    std::wstring Found;
+    for (size_t At = Text.find(L'%'); At != std::wstring::npos && At + 1 < Text.size(); At = Text.find(L'%', At + 2))
+        Found += Text.substr(At, 2);
+    return Found;
+}
+}
+
+// Every text has its twin in the other language, with the same
+// placeholders in the same order (else the formatter reads the wrong
+// argument). The German texts are there a second time, neutral with neutral
+// sublanguage, for loaders that are not told a language: the same ones.
+TEST(Resources, BothLanguagesHaveEveryTextWithTheSamePlaceholders)
+{
+    std::vector<WORD> Blocks;
+    EnumResourceNamesW(Pointix().Module, RT_STRING, CollectBlock, reinterpret_cast<LONG_PTR>(&Blocks));
+    ASSERT_GE(Blocks.size(), 8u);
+    int Texts = 0;
+    for (WORD Block : Blocks)
+        for (UINT Id = (Block - 1) * 16u; Id < Block * 16u; ++Id)
+        {
+            const std::wstring German = ModuleString(Id, GermanPages.Strings), English = ModuleString(Id, EnglishPages.Strings);
+            EXPECT_EQ(German.empty(), English.empty()) << "string " << Id << " has no twin";
+            EXPECT_EQ(Placeholders(German), Placeholders(English)) << "string " << Id;
+            EXPECT_EQ(German, ModuleString(Id, GermanPages.Templates)) << "string " << Id << ", the neutral copy";
+            EXPECT_LT(English.size(), 260u) << "string " << Id << " would be cut in the page's buffers";
+            Texts += !German.empty();
+        }
+    EXPECT_GE(Texts, 45) << "the texts of all three pages";
+}
+
 TEST(Resources, VersionBlockCarriesTheProductFacts)
 {
     DWORD Handle = 0;
@@ -157,46 +198,6 @@ TEST(Resources, ManifestAsksForCommonControls6)
 
 namespace
 {
-// Reads a classic dialog template.
-class TTemplateReader
-{
-public:
-    explicit TTemplateReader(const std::vector<BYTE>& Bytes) : FBytes(Bytes), FAt(0) {}
-    WORD Word()
-    {
-        WORD Value = FBytes[FAt] | FBytes[FAt + 1] << 8;
-        FAt += 2;
-        return Value;
-    }
-    DWORD DWord()
-    {
-        DWORD Low = Word();
-        return Low | static_cast<DWORD>(Word()) << 16;
-    }
-    std::wstring Text()
-    {
-        std::wstring Result;
-        for (WORD Unit = Word(); Unit != 0; Unit = Word())
-            Result += static_cast<wchar_t>(Unit);
-        return Result;
-    }
-    // A name or an ordinal (0xFFFF followed by the number).
-    std::wstring NameOrOrdinal()
-    {
-        if (FBytes[FAt] == 0xFF && FBytes[FAt + 1] == 0xFF)
-        {
-            Word();
-            return L"#" + std::to_wstring(Word());
-        }
-        return Text();
-    }
-    void AlignDWord() { FAt = (FAt + 3) & ~static_cast<size_t>(3); }
-
-private:
-    const std::vector<BYTE>& FBytes;
-    size_t FAt;
-};
-
 std::wstring ClassName(const std::wstring& Raw)
 {
     if (Raw == L"#128")

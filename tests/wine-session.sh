@@ -9,6 +9,7 @@
 #       is one of ARM64 Wine in the arm64 root of arm64-root.sh, which sees
 #       the shared directories (the source and build trees) at their paths
 #       POINTIX_REAL_DISPLAY=:0 uses that display instead of an Xvfb of its own;
+#       POINTIX_LOCALE=en_US.UTF-8 runs Wine in that locale instead of de_DE.UTF-8;
 #       POINTIX_KEEP_PREFIX=1 keeps a prefix made by an earlier start.
 #   wine-session.sh stop <dir>    stop exactly the wineserver and Xvfb started here
 #   wine-session.sh run <dir> <program> [args...]   run a program in the session
@@ -78,21 +79,26 @@ session_env() {
     export POINTIX_WINE32="${POINTIX_WINE32:-1}"
     export POINTIX_NO32_REASON=""
     [ -z "${POINTIX_NO32_WHY:-}" ] || POINTIX_NO32_REASON=$(no32_reason "$POINTIX_NO32_WHY")
+    # Wine takes the user's language and number format from LC_ALL: the
+    # pages speak German unless the caller asks for another locale
+    # (POINTIX_LOCALE, en_US.UTF-8 say). Set for Wine alone, through env:
+    # the host need not have the locale.
+    local locale=(env "LC_ALL=${POINTIX_LOCALE:-de_DE.UTF-8}")
     if [ -n "${POINTIX_ARM64_ROOT:-}" ]; then
         # Debian's arm64 Wine, started inside its root.
         local root=("$arm64_root" run "$POINTIX_ARM64_ROOT" "${POINTIX_ARM64_SHARED[@]}" --)
-        wine=("${root[@]}" /usr/lib/wine/wine64)
+        wine=("${root[@]}" "${locale[@]}" /usr/lib/wine/wine64)
         wineserver=("${root[@]}" /usr/lib/wine/wineserver)
         export WINELOADER=/usr/lib/wine/wine64
         # Wine's debugger hangs under qemu: a program that crashes ends at
         # once instead, and its test fails.
         WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winedbg.exe=d"
     elif [ "$POINTIX_WINE32" = 1 ]; then
-        wine=(wine)
+        wine=("${locale[@]}" wine)
         wineserver=(wineserver)
     else
         # Debian's wine wrapper always tries the 32-bit loader first.
-        wine=("$wine64_loader")
+        wine=("${locale[@]}" "$wine64_loader")
         wineserver=(wineserver)
         export WINELOADER=$wine64_loader
     fi

@@ -168,7 +168,7 @@ bool TCurveGraph::Beside(double& Counts, double& Gain, int Across, int Up) const
 }
 
 // Axes with their ticks, labels and titles; the line of factor 1, dotted.
-void TCurveGraph::DrawAxes(HDC hdc, int Width, int Height, int LineHeight) const
+void TCurveGraph::DrawAxes(HDC hdc, int Width, int Height, int LineHeight, const TLanguage& Language) const
 {
     WCHAR Text[LabelCapacity];
     const int Tick = LineHeight / 3;
@@ -193,9 +193,9 @@ void TCurveGraph::DrawAxes(HDC hdc, int Width, int Height, int LineHeight) const
     }
     for (int X = FPlot.left + 2; X < FPlot.right; X += 4)
         Line(hdc, X, YOf(1), X + 2, YOf(1));
-    LoadStringW(HInstance, IDS_CURVE_AXIS_Y, Text, LabelCapacity);
+    LoadText(Language, IDS_CURVE_AXIS_Y, Text, LabelCapacity);
     Label(hdc, Text, 2, 1, DT_LEFT);
-    LoadStringW(HInstance, IDS_CURVE_AXIS_X, Text, LabelCapacity);
+    LoadText(Language, IDS_CURVE_AXIS_X, Text, LabelCapacity);
     Label(hdc, Text, Width - 3, Height - LineHeight - 1, DT_RIGHT);
 }
 
@@ -203,7 +203,8 @@ void TCurveGraph::DrawAxes(HDC hdc, int Width, int Height, int LineHeight) const
 // bitmap or memory DC, nothing at all; no text metrics, or no room for a
 // plot, only the background. The plot is then empty, and no handle can be
 // hit until a paint draws them.
-void TCurveGraph::Draw(HDC hdc, const RECT& Area, HFONT Font, const TCurve& Curve, double Scale, int Selected, bool Focused)
+void TCurveGraph::Draw(HDC hdc, const RECT& Area, HFONT Font, const TLanguage& Language, const TCurve& Curve, double Scale,
+                       int Selected, bool Focused)
 {
     FPlot = RECT{0, 0, 0, 0};
     const int Width = Area.right - Area.left, Height = Area.bottom - Area.top;
@@ -227,7 +228,7 @@ void TCurveGraph::Draw(HDC hdc, const RECT& Area, HFONT Font, const TCurve& Curv
     SetBkMode(Dc, TRANSPARENT);
     const RECT Client = {0, 0, Width, Height};
     FillRect(Dc, &Client, GetSysColorBrush(COLOR_WINDOW));
-    DrawPlot(Dc, Width, Height, Curve, Scale, Selected);
+    DrawPlot(Dc, Width, Height, Language, Curve, Scale, Selected);
     if (Focused)
     {
         RECT Inside = {1, 1, Width - 1, Height - 1};
@@ -238,7 +239,8 @@ void TCurveGraph::Draw(HDC hdc, const RECT& Area, HFONT Font, const TCurve& Curv
         FPlot = RECT{FPlot.left + Area.left, FPlot.top + Area.top, FPlot.right + Area.left, FPlot.bottom + Area.top};
 }
 
-void TCurveGraph::DrawPlot(HDC Dc, int Width, int Height, const TCurve& Curve, double Scale, int Selected)
+void TCurveGraph::DrawPlot(HDC Dc, int Width, int Height, const TLanguage& Language, const TCurve& Curve, double Scale,
+                           int Selected)
 {
     // Room for the labels: the widest factor (the top one) left of the
     // plot, a line of counts and one of the axis title below it, the
@@ -269,7 +271,7 @@ void TCurveGraph::DrawPlot(HDC Dc, int Width, int Height, const TCurve& Curve, d
     // with the font, and so with the DPI.
     FHandle = LineHeight / 4 > 3 ? LineHeight / 4 : 3;
     FGrip = FHandle + (LineHeight / 6 > 3 ? LineHeight / 6 : 3);
-    DrawAxes(Dc, Width, Height, LineHeight);
+    DrawAxes(Dc, Width, Height, LineHeight, Language);
 
     // The gain at every column of the plot, drawn twice, a pixel apart.
     const int Columns = FPlot.right - FPlot.left + 1;

@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include "Curve.h"
+#include "Language.h"
 
 class TCurveGraph
 {
@@ -20,7 +21,8 @@ public:
     void Fit(const TCurve& Curve, double Scale);
     // Draws into the graph's area of hdc, Selected (1–4) marked, with the
     // focus rectangle when the graph has the focus.
-    void Draw(HDC hdc, const RECT& Area, HFONT Font, const TCurve& Curve, double Scale, int Selected, bool Focused);
+    void Draw(HDC hdc, const RECT& Area, HFONT Font, const TLanguage& Language, const TCurve& Curve, double Scale, int Selected,
+              bool Focused);
     // The point whose handle lies under Where as last drawn, or 0 (also
     // while nothing was drawn).
     int HandleAt(const TCurve& Curve, double Scale, POINT Where) const;
@@ -36,8 +38,8 @@ private:
     POINT HandleOf(const TCurve& Curve, double Scale, int Index) const;
     // The axes, the curve and its handles into a bitmap of that size; sets
     // the plot, which stays empty when there is no room or no font to draw.
-    void DrawPlot(HDC Dc, int Width, int Height, const TCurve& Curve, double Scale, int Selected);
-    void DrawAxes(HDC hdc, int Width, int Height, int LineHeight) const;
+    void DrawPlot(HDC Dc, int Width, int Height, const TLanguage& Language, const TCurve& Curve, double Scale, int Selected);
+    void DrawAxes(HDC hdc, int Width, int Height, int LineHeight, const TLanguage& Language) const;
     void FitGainSteps(int Most);
 
     RECT FPlot;

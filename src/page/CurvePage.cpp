@@ -152,7 +152,7 @@ private:
 };
 }
 
-TCurvePage::TCurvePage() : TOwnedPage(IDD_CURVEPAGE, IDS_CURVE_TITLE)
+TCurvePage::TCurvePage(const TLanguage& Language) : TOwnedPage(Language, IDD_CURVEPAGE, IDS_CURVE_TITLE)
 {
 }
 
@@ -179,7 +179,7 @@ bool TCurvePage::OnDrawItem(HWND hDlg, const DRAWITEMSTRUCT* Item)
     if (Item->CtlID != IDC_CURVE_GRAPH)
         return false;
     const HFONT Font = reinterpret_cast<HFONT>(SendMessageW(hDlg, WM_GETFONT, 0, 0));
-    FGraph.Draw(Item->hDC, Item->rcItem, Font, FCurve, GainScaleNow(hDlg), FPoint, GetFocus() == Item->hwndItem);
+    FGraph.Draw(Item->hDC, Item->rcItem, Font, *FLanguage, FCurve, GainScaleNow(hDlg), FPoint, GetFocus() == Item->hwndItem);
     return true;
 }
 
@@ -203,13 +203,13 @@ void TCurvePage::OnInitDialog(HWND hDlg)
     WCHAR Text[TextCapacity];
     for (UINT Preset = IDS_CURVE_PRESET_WINDOWS; Preset <= IDS_CURVE_PRESET_CUSTOM; ++Preset)
     {
-        LoadStringW(HInstance, Preset, Text, TextCapacity);
+        LoadText(*FLanguage, Preset, Text, TextCapacity);
         SendDlgItemMessageW(hDlg, IDC_CURVE_PRESET, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Text));
     }
     for (int i = 0; i < ScaleCount; ++i)
     {
         const DWORD Percent = ScaleLow + i * ScaleStep;
-        FormatResString(Text, TextCapacity, IDS_CURVE_SCALE_FMT, &Percent, 1);
+        FormatResString(*FLanguage, Text, TextCapacity, IDS_CURVE_SCALE_FMT, &Percent, 1);
         SendDlgItemMessageW(hDlg, IDC_CURVE_SCALE, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Text));
     }
     // The step nearest to the screen's logical DPI.
@@ -260,13 +260,13 @@ void TCurvePage::ReadPointerSettings(HWND hDlg)
     FSpeed = Bounded(Speed, SpeedLow, SpeedHigh);
     WCHAR Text[TextCapacity];
     const DWORD Shown = FSpeed;
-    if (FormatResString(Text, TextCapacity, IDS_CURVE_SPEED_FMT, &Shown, 1))
+    if (FormatResString(*FLanguage, Text, TextCapacity, IDS_CURVE_SPEED_FMT, &Shown, 1))
         SetDlgItemTextW(hDlg, IDC_CURVE_SPEED, Text);
     int Mouse[3] = {0, 0, 1};
     SystemParametersInfoW(SPI_GETMOUSE, 0, Mouse, 0);
     Text[0] = 0;
     if (Mouse[2] == 0)
-        LoadStringW(HInstance, IDS_CURVE_PRECISION_OFF, Text, TextCapacity);
+        LoadText(*FLanguage, IDS_CURVE_PRECISION_OFF, Text, TextCapacity);
     SetDlgItemTextW(hDlg, IDC_CURVE_PRECISION_NOTE, Text);
 }
 
@@ -297,12 +297,12 @@ void TCurvePage::OnCommand(HWND hDlg, UINT Code, HWND hCtl, UINT Id)
 // the first note) shows that of the control after it.
 void TCurvePage::OnHelp(HWND hDlg, int CtrlId)
 {
-    const WCHAR* Text = nullptr;
+    WCHAR Probe[2];
     UINT StringId = CtrlId;
-    if (LoadStringW(HInstance, StringId, reinterpret_cast<WCHAR*>(&Text), 0) == 0)
+    if (LoadText(*FLanguage, StringId, Probe, 2) == 0)
         StringId = GetDlgCtrlID(GetWindow(GetDlgItem(hDlg, CtrlId), GW_HWNDNEXT));
     if (GetDlgItem(hDlg, CtrlId))
-        FHelp.ShowPopup(hDlg, CtrlId, StringId);
+        FHelp.ShowPopup(hDlg, *FLanguage, CtrlId, StringId);
 }
 
 void TCurvePage::OnFieldChange(HWND hDlg, HWND hEdit, int Field)
@@ -387,11 +387,11 @@ void TCurvePage::DescribeGraph(HWND hDlg)
         FormatDecimal(Numbers[i][cfFactor], Rounded(PointGain(FCurve, Scale, i) * 100), Fields[cfFactor].Decimals);
         const TFormatArg Point[] = {{static_cast<DWORD>(i), nullptr}, {0, Numbers[i][cfCounts]}, {0, Numbers[i][cfFactor]}};
         Points[i][0] = 0;
-        FormatResText(Points[i], PointTextCapacity, IDS_CURVE_POINT_FMT, Point, 3);
+        FormatResText(*FLanguage, Points[i], PointTextCapacity, IDS_CURVE_POINT_FMT, Point, 3);
         Args[i] = TFormatArg{0, Points[i]};
     }
     THeapBuffer<WCHAR> Text(DescriptionCapacity * sizeof(WCHAR));
-    if (Text && FormatResText(Text.Get(), DescriptionCapacity, IDS_CURVE_GRAPH_TEXT, Args, CurvePoints))
+    if (Text && FormatResText(*FLanguage, Text.Get(), DescriptionCapacity, IDS_CURVE_GRAPH_TEXT, Args, CurvePoints))
         SetDlgItemTextW(hDlg, IDC_CURVE_GRAPH, Text.Get());
 }
 
@@ -427,7 +427,7 @@ void TCurvePage::ShowPoint(HWND hDlg)
 void TCurvePage::ShowNote(HWND hDlg, UINT StringId)
 {
     WCHAR Text[TextCapacity];
-    LoadStringW(HInstance, StringId, Text, TextCapacity);
+    LoadText(*FLanguage, StringId, Text, TextCapacity);
     SetDlgItemTextW(hDlg, IDC_CURVE_NOTE, Text);
 }
 
@@ -635,5 +635,5 @@ bool TCurvePage::ApplyChanges(HWND hDlg)
         if (!Stored[v] || !Restored)
             Failed[Count++] = TFailedSetting{nullptr, ValueTitles[v]};
     }
-    return !RefuseApply(hDlg, Failed, Count);
+    return !RefuseApply(hDlg, *FLanguage, Failed, Count);
 }

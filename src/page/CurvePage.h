@@ -34,7 +34,7 @@ enum TCurveField
 class TCurvePage : public TOwnedPage
 {
 public:
-    TCurvePage();
+    explicit TCurvePage(const TLanguage& Language);
 
     // The two fields and the graph.
     LRESULT EditSubclassProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) override;

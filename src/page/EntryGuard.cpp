@@ -61,6 +61,15 @@ private:
     void* FData;
 };
 
+const int BalloonCapacity = 260;
+
+// What the balloon says: that only digits go in, or (Decimal) only digits
+// and one decimal comma.
+bool BalloonText(const TLanguage& Language, bool Decimal, WCHAR* Text)
+{
+    return LoadText(Language, Decimal ? IDS_BAD_DECIMAL_TEXT : IDS_BAD_CHAR_TEXT, Text, BalloonCapacity) > 0;
+}
+
 // True when the clipboard holds text whose first characters, as many as the
 // field takes, are all digits, with at most Commas decimal commas.
 bool IsNumberPaste(int TextLimit, int Commas)
@@ -144,14 +153,14 @@ bool TEntryGuard::Refuses(HWND hEdit, UINT uMsg, WPARAM wParam, const TNumberFie
                 HideBalloon();
                 break;
             }
-            ShowBalloon(hEdit, IDS_BAD_DECIMAL_TEXT);
+            ShowBalloon(hEdit, true);
             return true;
         }
         const BYTE Char = static_cast<BYTE>(wParam);
         if (Char == '\t' || (Char >= '0' && Char <= '9'))
             HideBalloon();
         else
-            ShowBalloon(hEdit, IDS_BAD_CHAR_TEXT);
+            ShowBalloon(hEdit, false);
         break;
     }
     case WM_PASTE:
@@ -174,8 +183,11 @@ bool TEntryGuard::Refuses(HWND hEdit, UINT uMsg, WPARAM wParam, const TNumberFie
 
 // The balloon is made on the first refused character and then kept; it
 // always shows the tool of the edit it was made for, and only its position
-// follows the caret of the edit that refused the character.
-void TEntryGuard::ShowBalloon(HWND hEdit, UINT TextId)
+// follows the caret of the edit that refused the character. Where the
+// system finds the language by itself, the tooltip loads the text of a
+// whole-number field itself; every other text is handed over, and the
+// tooltip keeps a copy.
+void TEntryGuard::ShowBalloon(HWND hEdit, bool Decimal)
 {
     if (!FBalloon)
     {
@@ -192,17 +204,23 @@ void TEntryGuard::ShowBalloon(HWND hEdit, UINT TextId)
         FToolInfo.uId = 0;
         GetClientRect(hEdit, &FToolInfo.rect);
         FToolInfo.hinst = HInstance;
-        FToolInfo.lpszText = MAKEINTRESOURCEW(TextId);
-        if (!SendMessageW(FBalloon, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&FToolInfo)))
+        THeapBuffer<WCHAR> Text(BalloonCapacity * sizeof(WCHAR));
+        if (FLanguage->SystemFinds && !Decimal)
+            FToolInfo.lpszText = MAKEINTRESOURCEW(IDS_BAD_CHAR_TEXT);
+        else if (Text && BalloonText(*FLanguage, Decimal, Text.Get()))
+            FToolInfo.lpszText = Text.Get();
+        if (!FToolInfo.lpszText || !SendMessageW(FBalloon, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&FToolInfo)))
         {
             DestroyWindow(FBalloon);
             FBalloon = nullptr;
             return;
         }
-        THeapBuffer<WCHAR> Title(260 * sizeof(WCHAR));
+        if (FToolInfo.lpszText == Text.Get())
+            FToolInfo.lpszText = nullptr;
+        THeapBuffer<WCHAR> Title(BalloonCapacity * sizeof(WCHAR));
         if (Title)
         {
-            LoadStringW(HInstance, IDS_BAD_CHAR_TITLE, Title.Get(), 260);
+            LoadText(*FLanguage, IDS_BAD_CHAR_TITLE, Title.Get(), BalloonCapacity);
             SendMessageW(FBalloon, TTM_SETTITLEW, TTI_ERROR, reinterpret_cast<LPARAM>(Title.Get()));
         }
     }

@@ -20,7 +20,7 @@ void TPropSheetExt::OnHelp(HWND hDlg, int CtrlId, HANDLE)
 {
     for (WORD Id : HelpControls)
         if (Id == CtrlId)
-            FHelp.ShowPopup(hDlg, CtrlId, CtrlId);
+            FHelp.ShowPopup(hDlg, *FLanguage, CtrlId, CtrlId);
 }
 
 // The link label is drawn blue on the page's own background; in a
@@ -67,7 +67,7 @@ void TPropSheetExt::SetupVersionLabel(HWND hDlg)
     if (!GetModuleVersion(HInstance, &Version[0], &Version[1], &Version[2], &Version[3]))
         return;
     THeapBuffer<WCHAR> Text(TextCapacity * sizeof(WCHAR));
-    if (Text && FormatResString(Text.Get(), TextCapacity, IDS_VERSION_FMT, Version, 4))
+    if (Text && FormatResString(*FLanguage, Text.Get(), TextCapacity, IDS_VERSION_FMT, Version, 4))
         SetDlgItemTextW(hDlg, IDC_VERSION_LABEL, Text.Get());
 }
 
@@ -139,14 +139,14 @@ void TPropSheetExt::OpenWebPage(HWND hDlg)
         ShowResMessage(hDlg, IDS_WEB_ERROR, MB_ICONERROR);
 }
 
-// A message box with a text from the string table under the sheet's
+// A message box with a text of the page's language under the sheet's
 // caption. Returns 0 when no box could be shown.
 int TPropSheetExt::ShowResMessage(HWND hOwner, UINT StringId, UINT Type)
 {
     THeapBuffer<WCHAR> Text(TextCapacity * sizeof(WCHAR));
     if (!Text)
         return 0;
-    if (LoadStringW(HInstance, StringId, Text.Get(), TextCapacity) == 0)
+    if (LoadText(*FLanguage, StringId, Text.Get(), TextCapacity) == 0)
         return 0;
     return ShowSheetMessage(hOwner, Text.Get(), Type);
 }

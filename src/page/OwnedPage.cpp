@@ -4,8 +4,10 @@
 #include "CallbackThunk.h"
 #include "../util/Module.h"
 
-TOwnedPage::TOwnedPage(WORD TemplateId, WORD TitleId) : FTemplateId(TemplateId), FTitleId(TitleId)
+TOwnedPage::TOwnedPage(const TLanguage& Language, WORD TemplateId, WORD TitleId)
+    : FLanguage(&Language), FTemplateId(TemplateId), FTitleId(TitleId)
 {
+    FGuard.SetLanguage(Language);
     InterlockedIncrement(&ObjectCount);
     FHelp.Load();
 }
@@ -31,8 +33,9 @@ void TOwnedPage::Add(TOwnedPage* Page, LPFNADDPROPSHEETPAGE pfnAddPage, LPARAM l
     if (Page->FEditProcThunk)
     {
         PROPSHEETPAGEW Record;
-        FillPageRecord(Record, Page->FTemplateId, Page->FTitleId, Page->FDlgProcThunk, PageCallback, Page);
-        Handle = CreatePropertySheetPageW(&Record);
+        if (FillPageRecord(Record, *Page->FLanguage, Page->FTemplateId, Page->FTitleId, Page->FDlgProcThunk, PageCallback, Page,
+                           Page->FTitle))
+            Handle = CreatePropertySheetPageW(&Record);
     }
     if (!Handle)
     {

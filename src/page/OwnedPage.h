@@ -25,7 +25,7 @@ public:
     virtual LRESULT EditSubclassProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
 
 protected:
-    TOwnedPage(WORD TemplateId, WORD TitleId);
+    TOwnedPage(const TLanguage& Language, WORD TemplateId, WORD TitleId);
     ~TOwnedPage() override;
 
     // The handlers; those a page does not need do nothing.
@@ -45,6 +45,8 @@ protected:
     void* FEditProcThunk;
     THelpLibrary FHelp;
     TEntryGuard FGuard;
+    // The language of the sheet, which the page speaks.
+    const TLanguage* FLanguage;
 
 private:
     static UINT CALLBACK PageCallback(HWND hWnd, UINT uMsg, LPPROPSHEETPAGEW Page);
@@ -52,6 +54,7 @@ private:
     WORD FTemplateId;
     WORD FTitleId;
     void* FDlgProcThunk;
+    WCHAR FTitle[TitleCapacity];
 };
 
 #endif

@@ -154,7 +154,7 @@ bool TPropSheetExt::ApplyChanges(HWND hDlg)
         }
     }
     FChanged = Unwritten;
-    return !RefuseApply(hDlg, Failed, Count);
+    return !RefuseApply(hDlg, *FLanguage, Failed, Count);
 }
 
 // Writes back, without profile update, what the page found when it opened,

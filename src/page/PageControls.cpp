@@ -12,8 +12,9 @@ namespace
 {
 const WCHAR HelpLibraryName[] = L"hhctrl.ocx";
 
-// Room for the message that names every setting that could not be written.
-const int MessageCapacity = 600;
+// Room for the message that names every setting that could not be written,
+// and for a help text.
+const int MessageCapacity = 600, HelpCapacity = 260;
 
 // The page record as far as hActCtx.
 const UINT PageRecordSize = offsetof(PROPSHEETPAGEW, hActCtx) + sizeof(HANDLE);
@@ -122,11 +123,11 @@ bool RecordFieldChange(HWND hDlg, HWND hEdit, const TNumberField& Field, int& La
     return true;
 }
 
-bool FormatResText(WCHAR* Text, int Capacity, UINT FormatId, const TFormatArg* Args, int Count)
+bool FormatResText(const TLanguage& Language, WCHAR* Text, int Capacity, UINT FormatId, const TFormatArg* Args, int Count)
 {
     THeapBuffer<WCHAR> Format(Capacity * sizeof(WCHAR));
     THeapBuffer<BYTE> Slots(Count * SlotSize);
-    if (!Format || !Slots || LoadStringW(HInstance, FormatId, Format.Get(), Capacity) == 0)
+    if (!Format || !Slots || LoadText(Language, FormatId, Format.Get(), Capacity) == 0)
         return false;
     // The argument block: one slot per argument, in the order of the format.
     for (int i = 0; i < Count; ++i)
@@ -139,14 +140,14 @@ bool FormatResText(WCHAR* Text, int Capacity, UINT FormatId, const TFormatArg* A
     return FormatWide(Text, Capacity * sizeof(WCHAR), -1, Format.Get(), Slots.Get()) != -1;
 }
 
-bool FormatResString(WCHAR* Text, int Capacity, UINT FormatId, const DWORD* Numbers, int Count)
+bool FormatResString(const TLanguage& Language, WCHAR* Text, int Capacity, UINT FormatId, const DWORD* Numbers, int Count)
 {
     THeapBuffer<TFormatArg> Args(Count * sizeof(TFormatArg));
     if (!Args)
         return false;
     for (int i = 0; i < Count; ++i)
         Args.Get()[i].Number = Numbers[i];
-    return FormatResText(Text, Capacity, FormatId, Args.Get(), Count);
+    return FormatResText(Language, Text, Capacity, FormatId, Args.Get(), Count);
 }
 
 bool IsCheckBox(const TSettingDescription& Setting)
@@ -206,15 +207,29 @@ void THelpLibrary::Free()
     }
 }
 
-void THelpLibrary::ShowPopup(HWND hDlg, int CtrlId, UINT StringId)
+// The help control loads the text itself where the system finds the
+// language by itself; any other language's text is handed over (empty
+// where there is none, as the help control then shows it).
+void THelpLibrary::ShowPopup(HWND hDlg, const TLanguage& Language, int CtrlId, UINT StringId)
 {
     if (!FHtmlHelpLib || !FHtmlHelp)
         return;
     HH_POPUP Popup;
     ZeroFill(&Popup, sizeof(Popup));
     Popup.cbStruct = sizeof(HH_POPUP);
-    Popup.hinst = HInstance;
-    Popup.idString = StringId;
+    THeapBuffer<WCHAR> Text(HelpCapacity * sizeof(WCHAR));
+    if (Language.SystemFinds)
+    {
+        Popup.hinst = HInstance;
+        Popup.idString = StringId;
+    }
+    else if (!Text)
+        return;
+    else
+    {
+        LoadText(Language, StringId, Text.Get(), HelpCapacity);
+        Popup.pszText = Text.Get();
+    }
     Popup.clrForeground = static_cast<COLORREF>(-1);
     Popup.clrBackground = static_cast<COLORREF>(-1);
     Popup.rcMargins.left = -1;
@@ -236,7 +251,8 @@ void THelpLibrary::CloseAll()
         FHtmlHelp(nullptr, nullptr, HH_CLOSE_ALL, 0);
 }
 
-void FillPageRecord(PROPSHEETPAGEW& Page, WORD TemplateId, WORD TitleId, void* DlgProc, LPFNPSPCALLBACKW Released, void* Owner)
+bool FillPageRecord(PROPSHEETPAGEW& Page, const TLanguage& Language, WORD TemplateId, WORD TitleId, void* DlgProc,
+                    LPFNPSPCALLBACKW Released, void* Owner, WCHAR* Title)
 {
     ZeroFill(&Page, sizeof(Page));
     Page.dwSize = PageRecordSize;
@@ -244,9 +260,17 @@ void FillPageRecord(PROPSHEETPAGEW& Page, WORD TemplateId, WORD TitleId, void* D
     Page.pfnCallback = Released;
     Page.lParam = reinterpret_cast<LPARAM>(Owner);
     Page.hInstance = HInstance;
-    Page.pszTemplate = MAKEINTRESOURCEW(TemplateId);
-    Page.pszTitle = MAKEINTRESOURCEW(TitleId);
     Page.pfnDlgProc = reinterpret_cast<DLGPROC>(DlgProc);
+    if (Language.SystemFinds)
+    {
+        Page.pszTemplate = MAKEINTRESOURCEW(TemplateId);
+        Page.pszTitle = MAKEINTRESOURCEW(TitleId);
+        return true;
+    }
+    Page.dwFlags |= PSP_DLGINDIRECT;
+    Page.pResource = LoadTemplate(Language, TemplateId);
+    Page.pszTitle = Title;
+    return Page.pResource && LoadText(Language, TitleId, Title, TitleCapacity) > 0;
 }
 
 WNDPROC SubclassControl(HWND hControl, void* Thunk)
@@ -270,7 +294,7 @@ void MarkPageChanged(HWND hPage)
     SendMessageW(GetParent(hPage), PSM_CHANGED, reinterpret_cast<WPARAM>(hPage), 0);
 }
 
-bool RefuseApply(HWND hPage, const TFailedSetting* Failed, int Count)
+bool RefuseApply(HWND hPage, const TLanguage& Language, const TFailedSetting* Failed, int Count)
 {
     if (Count == 0)
         return false;
@@ -278,14 +302,14 @@ bool RefuseApply(HWND hPage, const TFailedSetting* Failed, int Count)
     if (Message)
     {
         WCHAR* Text = Message.Get();
-        int Length = LoadStringW(HInstance, IDS_WRITE_ERROR, Text, MessageCapacity);
+        int Length = LoadText(Language, IDS_WRITE_ERROR, Text, MessageCapacity);
         for (int i = 0; i < Count && Length + 3 < MessageCapacity; ++i)
         {
             Text[Length++] = L'\r';
             Text[Length++] = L'\n';
             WCHAR* Name = Text + Length;
             const int NameLength = Failed[i].Label ? GetWindowTextW(Failed[i].Label, Name, MessageCapacity - Length)
-                                                   : LoadStringW(HInstance, Failed[i].NameId, Name, MessageCapacity - Length);
+                                                   : LoadText(Language, Failed[i].NameId, Name, MessageCapacity - Length);
             for (int j = 0; j < NameLength; ++j)
                 if (Name[j] != L'&' && !(Name[j] == L':' && j == NameLength - 1))
                     Text[Length++] = Name[j];

@@ -9,6 +9,8 @@
 #include <commctrl.h>
 #include <htmlhelp.h>
 
+#include "Language.h"
+
 // A numeric field: an edit, its up-down buddy (0: none), and the range it
 // takes, counted in its last decimal place. A field with decimals shows
 // and takes a decimal comma and no up-down.
@@ -48,11 +50,11 @@ struct TFormatArg
     DWORD Number;
     const WCHAR* Text;
 };
-// The string FormatId of the module formatted with Count arguments into
-// Text; false when that failed, and Text is then of no use.
-bool FormatResText(WCHAR* Text, int Capacity, UINT FormatId, const TFormatArg* Args, int Count);
+// The string FormatId of the module in Language formatted with Count
+// arguments into Text; false when that failed, and Text is then of no use.
+bool FormatResText(const TLanguage& Language, WCHAR* Text, int Capacity, UINT FormatId, const TFormatArg* Args, int Count);
 // The same with numbers only.
-bool FormatResString(WCHAR* Text, int Capacity, UINT FormatId, const DWORD* Numbers, int Count);
+bool FormatResString(const TLanguage& Language, WCHAR* Text, int Capacity, UINT FormatId, const DWORD* Numbers, int Count);
 
 // A system setting: the field that shows it, how the system keeps it, and
 // Windows' default. A check box is a field with the range 0–1 and no
@@ -86,9 +88,9 @@ class THelpLibrary
 public:
     void Load();
     void Free();
-    // The popup with the string StringId, its stem at the control's left
-    // edge at half its height.
-    void ShowPopup(HWND hDlg, int CtrlId, UINT StringId);
+    // The popup with the string StringId of Language, its stem at the
+    // control's left edge at half its height.
+    void ShowPopup(HWND hDlg, const TLanguage& Language, int CtrlId, UINT StringId);
     void CloseAll();
 
 private:
@@ -102,17 +104,21 @@ private:
 class TEntryGuard
 {
 public:
+    // The language of the balloon; set before the first refused character.
+    void SetLanguage(const TLanguage& Language) { FLanguage = &Language; }
     // Looks at a message before the edit of Field gets it. True when the
     // message is refused: the edit must not see it, and its result is 0.
     // A field with decimals takes one decimal comma besides the digits.
     bool Refuses(HWND hEdit, UINT uMsg, WPARAM wParam, const TNumberField& Field);
-    // TextId: what the balloon says, the first time it is shown.
-    void ShowBalloon(HWND hEdit, UINT TextId);
+    // What the balloon says, the first time it is shown: that only digits
+    // go in, or (Decimal) only digits and a decimal comma.
+    void ShowBalloon(HWND hEdit, bool Decimal);
     void HideBalloon();
     // At the page's WM_DESTROY.
     void DestroyBalloon();
 
 private:
+    const TLanguage* FLanguage;
     HWND FBalloon;
     TOOLINFOW FToolInfo;
 };
@@ -131,12 +137,19 @@ LRESULT CALLBACK EditEntry(TPage* Self, HWND hWnd, UINT uMsg, WPARAM wParam, LPA
     return Self->EditSubclassProc(hWnd, uMsg, wParam, lParam);
 }
 
+// Room for a page's title.
+const int TitleCapacity = 64;
 // A page record of the newest layout every supported comctl32 knows: the
-// dialog template, the title from the string table, the dialog procedure,
-// and Released with Owner in lParam, which the sheet calls with
-// PSPCB_RELEASE when it gives the page up, whether or not the page's
-// dialog was ever created; everything else 0.
-void FillPageRecord(PROPSHEETPAGEW& Page, WORD TemplateId, WORD TitleId, void* DlgProc, LPFNPSPCALLBACKW Released, void* Owner);
+// dialog template and the title of Language, the dialog procedure, and
+// Released with Owner in lParam, which the sheet calls with PSPCB_RELEASE
+// when it gives the page up, whether or not the page's dialog was ever
+// created; everything else 0. Template and title go by resource ID where
+// the system finds the language by itself; otherwise the record takes the
+// template from memory and the title as text, which Title (TitleCapacity
+// characters, kept while the page lives) holds. False when the language
+// has no such template or title.
+bool FillPageRecord(PROPSHEETPAGEW& Page, const TLanguage& Language, WORD TemplateId, WORD TitleId, void* DlgProc,
+                    LPFNPSPCALLBACKW Released, void* Owner, WCHAR* Title);
 // The window procedure a control had before subclassing, after it got
 // Thunk as its new one.
 WNDPROC SubclassControl(HWND hControl, void* Thunk);
@@ -147,7 +160,7 @@ int ShowSheetMessage(HWND hPage, const WCHAR* Text, UINT Type);
 void MarkPageChanged(HWND hPage);
 // A setting that could not be written, named by the text of its label
 // (without mnemonic and closing colon) or, with no label, by the string
-// NameId of the module.
+// NameId of the page's language.
 struct TFailedSetting
 {
     HWND Label;
@@ -157,6 +170,6 @@ struct TFailedSetting
 // message under the sheet's caption names each of their settings, the page
 // stays changed so that Apply can try again, and the sheet stays open on it
 // (PSNRET_INVALID). With Count 0 it does nothing and returns false.
-bool RefuseApply(HWND hPage, const TFailedSetting* Failed, int Count);
+bool RefuseApply(HWND hPage, const TLanguage& Language, const TFailedSetting* Failed, int Count);
 
 #endif

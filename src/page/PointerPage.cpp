@@ -53,7 +53,7 @@ UINT HelpStringOf(int CtrlId)
 }
 }
 
-TPointerPage::TPointerPage() : TOwnedPage(IDD_POINTERPAGE, IDS_POINTER_TITLE)
+TPointerPage::TPointerPage(const TLanguage& Language) : TOwnedPage(Language, IDD_POINTERPAGE, IDS_POINTER_TITLE)
 {
 }
 
@@ -130,7 +130,7 @@ void TPointerPage::OnHelp(HWND hDlg, int CtrlId)
 {
     const UINT StringId = HelpStringOf(CtrlId);
     if (StringId)
-        FHelp.ShowPopup(hDlg, CtrlId, StringId);
+        FHelp.ShowPopup(hDlg, *FLanguage, CtrlId, StringId);
 }
 
 // Windows' defaults into the controls; like any edit this only marks the
@@ -191,5 +191,5 @@ bool TPointerPage::ApplyChanges(HWND hDlg)
         else
             Failed[Count++] = TFailedSetting{GetDlgItem(hDlg, Settings[i].LabelId), 0};
     }
-    return !RefuseApply(hDlg, Failed, Count);
+    return !RefuseApply(hDlg, *FLanguage, Failed, Count);
 }

@@ -28,7 +28,7 @@ enum TPointerSetting
 class TPointerPage : public TOwnedPage
 {
 public:
-    TPointerPage();
+    explicit TPointerPage(const TLanguage& Language);
 
     LRESULT EditSubclassProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) override;
 

@@ -122,9 +122,13 @@ HRESULT STDMETHODCALLTYPE TPropSheetExt::AddPages(LPFNADDPROPSHEETPAGE pfnAddPag
     if (!FEditProcThunk)
         return E_OUTOFMEMORY;
 
+    // The language is chosen once, for all pages of the sheet.
+    FLanguage = &SheetLanguage();
+    FGuard.SetLanguage(*FLanguage);
     PROPSHEETPAGEW Page;
-    FillPageRecord(Page, IDD_MOUSEPAGE, IDS_PAGE_TITLE, FDlgProcThunk, PageCallback, this);
-    HPROPSHEETPAGE PageHandle = CreatePropertySheetPageW(&Page);
+    HPROPSHEETPAGE PageHandle = nullptr;
+    if (FillPageRecord(Page, *FLanguage, IDD_MOUSEPAGE, IDS_PAGE_TITLE, FDlgProcThunk, PageCallback, this, FTitle))
+        PageHandle = CreatePropertySheetPageW(&Page);
     if (!PageHandle)
         return E_INVALIDARG;
     // The page holds this reference until the sheet releases it, shown or
@@ -137,10 +141,10 @@ HRESULT STDMETHODCALLTYPE TPropSheetExt::AddPages(LPFNADDPROPSHEETPAGE pfnAddPag
     }
     // The other pages own themselves; whether they could be added or not,
     // the first one stays.
-    TOwnedPage::Add(new TPointerPage, pfnAddPage, lParam);
+    TOwnedPage::Add(new TPointerPage(*FLanguage), pfnAddPage, lParam);
     // Windows keeps the acceleration curve from Windows 7 (NT 6.1) on.
     if (IsWindowsNT(6, 1))
-        TOwnedPage::Add(new TCurvePage, pfnAddPage, lParam);
+        TOwnedPage::Add(new TCurvePage(*FLanguage), pfnAddPage, lParam);
     return S_OK;
 }
 

@@ -99,6 +99,9 @@ private:
     WNDPROC FOldLinkProc;
     void* FEditProcThunk;
     TEntryGuard FGuard;
+    // The language of the sheet, chosen when the pages are added.
+    const TLanguage* FLanguage;
+    WCHAR FTitle[TitleCapacity];
     DWORD FChanged;
     int FSavedDblClkHeight;
     int FSavedDblClkWidth;
