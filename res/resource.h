@@ -81,6 +81,9 @@
 #define IDS_BAD_DECIMAL_TEXT    513
 #define IDS_CURVE_GRAPH_TEXT    514
 #define IDS_CURVE_POINT_FMT     515
+#define IDS_DECIMAL_COMMA       516
+#define IDS_DECIMAL_POINT       517
+#define IDS_DECIMAL_OTHER       518
 
 // Controls, in tab order. A label shows the help text of its control.
 #define IDC_CURVE_PRESET_LABEL  601

@@ -246,6 +246,35 @@ TEST_F(CurvePageTest, FieldsTakeDigitsAndOneComma)
     }
 }
 
+// The fields take the decimal separator of the user's number format,
+// whatever the language of the pages, once, and refuse the other.
+TEST_F(CurvePageTest, FieldsTakeTheUsersDecimalSeparatorAndRefuseTheOther)
+{
+    // Puts the user's separator back, however the test ends.
+    struct TSavedSeparator
+    {
+        wchar_t Text[8] = L"";
+        TSavedSeparator() { GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, Text, 8); }
+        ~TSavedSeparator() { SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, Text); }
+    } Saved;
+    for (const wchar_t* Separator : {L".", L","})
+    {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(Separator)));
+        ASSERT_TRUE(SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, Separator));
+        Store(WindowsX, WindowsY7);
+        TSheet Sheet;
+        Sheet.ShowPage(CurvePage);
+        EXPECT_EQ(std::wstring(L"0") + Separator + L"58", Sheet.Text(IDC_CURVE_FACTOR_EDIT));
+        SendMessageW(Sheet.Item(IDC_CURVE_FACTOR_EDIT), EM_SETSEL, 0, -1);
+        for (wchar_t Char : {L'1', L',', L'.', L'.', L',', L'5'})
+            Sheet.Type(IDC_CURVE_FACTOR_EDIT, Char);
+        EXPECT_EQ(std::wstring(L"1") + Separator + L"5", Sheet.Text(IDC_CURVE_FACTOR_EDIT)) << "the separator once, the other never";
+        Sheet.PressButton(PSBTN_APPLYNOW);
+        EXPECT_EQ(std::wstring(L"1") + Separator + L"50", Sheet.Text(IDC_CURVE_FACTOR_EDIT));
+        EXPECT_EQ(L"Eigene Kurve", Sheet.Text(IDC_CURVE_PRESET));
+    }
+}
+
 namespace
 {
 // The centres of the handles as the graph shows them, left to right: the

@@ -64,15 +64,22 @@ private:
 const int BalloonCapacity = 260;
 
 // What the balloon says: that only digits go in, or (Decimal) only digits
-// and one decimal comma.
+// and one decimal separator, named ("Komma", "comma") or shown.
 bool BalloonText(const TLanguage& Language, bool Decimal, WCHAR* Text)
 {
-    return LoadText(Language, Decimal ? IDS_BAD_DECIMAL_TEXT : IDS_BAD_CHAR_TEXT, Text, BalloonCapacity) > 0;
+    if (!Decimal)
+        return LoadText(Language, IDS_BAD_CHAR_TEXT, Text, BalloonCapacity) > 0;
+    const WCHAR Separator[] = {DecimalSeparator(), 0};
+    const UINT NameId = Separator[0] == L',' ? IDS_DECIMAL_COMMA : Separator[0] == L'.' ? IDS_DECIMAL_POINT : IDS_DECIMAL_OTHER;
+    WCHAR Name[32];
+    const TFormatArg Shown = {0, Separator}, Named = {0, Name};
+    return FormatResText(Language, Name, 32, NameId, &Shown, 1) &&
+           FormatResText(Language, Text, BalloonCapacity, IDS_BAD_DECIMAL_TEXT, &Named, 1);
 }
 
 // True when the clipboard holds text whose first characters, as many as the
-// field takes, are all digits, with at most Commas decimal commas.
-bool IsNumberPaste(int TextLimit, int Commas)
+// field takes, are all digits, with at most Separators decimal separators.
+bool IsNumberPaste(int TextLimit, int Separators)
 {
     if (!IsClipboardFormatAvailable(CF_UNICODETEXT))
         return false;
@@ -84,14 +91,14 @@ bool IsNumberPaste(int TextLimit, int Commas)
     if (!Text || Text[0] == 0)
         return false;
     for (int i = 0; i < TextLimit && Text[i] != 0; ++i)
-        if (!IsDigitUnit(Text[i]) && !(Text[i] == L',' && Commas-- > 0))
+        if (!IsDigitUnit(Text[i]) && !(Text[i] == DecimalSeparator() && Separators-- > 0))
             return false;
     return true;
 }
 
-// A field with decimals takes a comma where its text outside the selection
-// (which a typed or pasted text replaces) has none.
-int CommasAllowed(HWND hEdit, const TNumberField& Field)
+// A field with decimals takes a decimal separator where its text outside
+// the selection (which a typed or pasted text replaces) has none.
+int SeparatorsAllowed(HWND hEdit, const TNumberField& Field)
 {
     if (!Field.Decimals)
         return 0;
@@ -99,7 +106,7 @@ int CommasAllowed(HWND hEdit, const TNumberField& Field)
     const int Length = GetWindowTextW(hEdit, Text, 32);
     const DWORD Selection = static_cast<DWORD>(SendMessageW(hEdit, EM_GETSEL, 0, 0));
     for (int i = 0; i < Length; ++i)
-        if (Text[i] == L',' && (i < LOWORD(Selection) || i >= HIWORD(Selection)))
+        if (Text[i] == DecimalSeparator() && (i < LOWORD(Selection) || i >= HIWORD(Selection)))
             return 0;
     return 1;
 }
@@ -144,10 +151,11 @@ bool TEntryGuard::Refuses(HWND hEdit, UINT uMsg, WPARAM wParam, const TNumberFie
         // A whole-number field has ES_NUMBER, which decides whether the
         // character goes in. A field with decimals cannot have it and
         // refuses what it does not take itself: everything but digits, one
-        // comma and the control characters (backspace, the clipboard keys).
+        // decimal separator and the control characters (backspace, the
+        // clipboard keys).
         if (Field.Decimals)
         {
-            const bool Takes = (wParam >= L'0' && wParam <= L'9') || (wParam == L',' && CommasAllowed(hEdit, Field));
+            const bool Takes = (wParam >= L'0' && wParam <= L'9') || (wParam == DecimalSeparator() && SeparatorsAllowed(hEdit, Field));
             if (Takes || wParam < L' ')
             {
                 HideBalloon();
@@ -164,7 +172,7 @@ bool TEntryGuard::Refuses(HWND hEdit, UINT uMsg, WPARAM wParam, const TNumberFie
         break;
     }
     case WM_PASTE:
-        if (!IsNumberPaste(DigitLimit(Field), CommasAllowed(hEdit, Field)))
+        if (!IsNumberPaste(DigitLimit(Field), SeparatorsAllowed(hEdit, Field)))
         {
             MessageBeep(0);
             return true;

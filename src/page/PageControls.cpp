@@ -49,14 +49,22 @@ void SetupNumberField(HWND hDlg, const TNumberField& Field, int Value)
     SendDlgItemMessageW(hDlg, Field.UpDownId, UDM_SETPOS, 0, MAKELONG(LOWORD(Value), 0));
 }
 
+// Only its first character, where a locale has more.
+WCHAR DecimalSeparator()
+{
+    WCHAR Separator[4];
+    return GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, Separator, 4) > 1 ? Separator[0] : L'.';
+}
+
 int FormatDecimal(WCHAR* Text, int Value, int Decimals)
 {
+    const WCHAR Separator = DecimalSeparator();
     WCHAR Reversed[16];
     int Count = 0;
     for (unsigned Rest = Value < 0 ? 0 : Value; Count < 15 && (Rest > 0 || Count <= Decimals); Rest /= 10)
     {
         if (Count == Decimals && Decimals > 0)
-            Reversed[Count++] = L',';
+            Reversed[Count++] = Separator;
         Reversed[Count++] = static_cast<WCHAR>(L'0' + Rest % 10);
     }
     for (int i = 0; i < Count; ++i)
@@ -73,17 +81,18 @@ void ShowNumber(HWND hDlg, const TNumberField& Field, int Value)
 }
 
 // The edit's digits, with as many decimals as the field has after its
-// comma (more are cut); false when there is no digit at all.
+// decimal separator (more are cut); false when there is no digit at all.
 bool ReadNumber(HWND hDlg, const TNumberField& Field, int& Value)
 {
     WCHAR Text[32];
     GetDlgItemTextW(hDlg, Field.EditId, Text, 32);
+    const WCHAR Separator = DecimalSeparator();
     bool Digits = false;
     int Decimals = -1;
     Value = 0;
     for (const WCHAR* At = Text; *At; ++At)
     {
-        if (*At == L',' && Field.Decimals && Decimals < 0)
+        if (*At == Separator && Field.Decimals && Decimals < 0)
             Decimals = 0;
         else if (*At < L'0' || *At > L'9')
             return false;

@@ -40,8 +40,11 @@ int TakeNumber(HWND hDlg, const TNumberField& Field);
 // change arrives as an EN_CHANGE of its own); otherwise LastGood becomes
 // the number the field now holds. True when the field holds a new text.
 bool RecordFieldChange(HWND hDlg, HWND hEdit, const TNumberField& Field, int& LastGood);
-// Value, counted in its last of Decimals decimal places, as text with a
-// decimal comma; returns the text's length. Text takes at least 16
+// The decimal separator of the user's number format, whatever the
+// language of the pages.
+WCHAR DecimalSeparator();
+// Value, counted in its last of Decimals decimal places, as text with the
+// decimal separator; returns the text's length. Text takes at least 16
 // characters.
 int FormatDecimal(WCHAR* Text, int Value, int Decimals);
 // One argument of a formatted string: a number, or with Text set a text.
@@ -108,10 +111,10 @@ public:
     void SetLanguage(const TLanguage& Language) { FLanguage = &Language; }
     // Looks at a message before the edit of Field gets it. True when the
     // message is refused: the edit must not see it, and its result is 0.
-    // A field with decimals takes one decimal comma besides the digits.
+    // A field with decimals takes one decimal separator besides the digits.
     bool Refuses(HWND hEdit, UINT uMsg, WPARAM wParam, const TNumberField& Field);
     // What the balloon says, the first time it is shown: that only digits
-    // go in, or (Decimal) only digits and a decimal comma.
+    // go in, or (Decimal) only digits and the decimal separator.
     void ShowBalloon(HWND hEdit, bool Decimal);
     void HideBalloon();
     // At the page's WM_DESTROY.
