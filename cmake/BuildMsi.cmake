@@ -10,7 +10,9 @@ include(${CMAKE_CURRENT_LIST_DIR}/Identity.cmake)
 set(CLSID ${POINTIX_CLSID})
 set(CLASS_NAME ${POINTIX_CLASS_NAME})
 pointix_architecture(${ARCH})
-set(PLATFORM_TEXT ${POINTIX_PLATFORM_TEXT})
+# In English: "64-bit" where the version block says "64-Bit".
+string(REPLACE "-Bit" "-bit" PLATFORM_NAME "${POINTIX_PLATFORM_TEXT}")
+set(DESCRIPTION "Mouse control panel extension (${PLATFORM_NAME})")
 set(PROGRAM_FILES ${POINTIX_MSI_FOLDER})
 set(TEMPLATE_PLATFORM ${POINTIX_MSI_PLATFORM})
 if(POINTIX_64BIT)
@@ -53,7 +55,7 @@ file(REMOVE "${MSI}")
 execute_process(COMMAND ${FROZEN} ${WIXL} -a ${WIXL_ARCH} -o "${MSI}" Pointix.wxs
     WORKING_DIRECTORY "${STAGE}" COMMAND_ERROR_IS_FATAL ANY)
 # wixl makes up a random package code; the summary gets the derived one.
-execute_process(COMMAND ${FROZEN} ${MSIBUILD} "${MSI}" -s "Erweiterung für Mauserdialog (${PLATFORM_TEXT})" "${PUBLISHER}"
-        "${TEMPLATE_PLATFORM};1031" "{${PACKAGE_CODE}}"
+execute_process(COMMAND ${FROZEN} ${MSIBUILD} "${MSI}" -s "${DESCRIPTION}" "${PUBLISHER}"
+        "${TEMPLATE_PLATFORM};1033" "{${PACKAGE_CODE}}"
     COMMAND_ERROR_IS_FATAL ANY)
 execute_process(COMMAND "${SIGN}" "${MSI}" COMMAND_ERROR_IS_FATAL ANY)

@@ -1,7 +1,8 @@
-# Writes the three winget manifests of the release (manifest version 1.10.0,
-# multi-file form) for its MSI packages.
+# Writes the winget manifests of the release (manifest version 1.10.0,
+# multi-file form) for its MSI packages: version, the default locale en-US,
+# the locale de-DE and installer.
 #   cmake -DFOLDER=<out> -DIDENTIFIER=<id> -DVERSION=<a.b.c.d> -DPUBLISHER=<name>
-#         -DWEB_URL=<url> -DRELEASE_URL=<url> -DSUMMARY=<text>
+#         -DWEB_URL=<url> -DRELEASE_URL=<url> -DSUMMARY=<English text> -DSUMMARY_DE=<German text>
 #         -DPACKAGES=<arch>=<msi>,... -P BuildWinget.cmake
 # Nothing in them depends on when or where they are written.
 include(${CMAKE_CURRENT_LIST_DIR}/Identity.cmake)
@@ -14,20 +15,28 @@ set(TAIL "ManifestVersion: ${MANIFEST_VERSION}\n")
 
 file(MAKE_DIRECTORY "${FOLDER}")
 file(WRITE "${FOLDER}/${IDENTIFIER}.yaml"
-    "${SCHEMA}.version.${MANIFEST_VERSION}.schema.json\n${HEAD}DefaultLocale: de-DE\nManifestType: version\n${TAIL}")
+    "${SCHEMA}.version.${MANIFEST_VERSION}.schema.json\n${HEAD}DefaultLocale: en-US\nManifestType: version\n${TAIL}")
 
-file(WRITE "${FOLDER}/${IDENTIFIER}.locale.de-DE.yaml"
-    "${SCHEMA}.defaultLocale.${MANIFEST_VERSION}.schema.json\n${HEAD}"
-    "PackageLocale: de-DE\n"
-    "Publisher: \"${PUBLISHER}\"\n"
-    "PublisherUrl: \"${WEB_URL}\"\n"
-    "PackageName: Pointix\n"
-    "PackageUrl: \"${WEB_URL}\"\n"
-    "License: Freeware\n"
-    "ShortDescription: \"${SUMMARY}\"\n"
-    "Moniker: pointix\n"
-    "Tags:\n- maus\n- systemsteuerung\n- doppelklick\n"
-    "ManifestType: defaultLocale\n${TAIL}")
+# A locale manifest: the default one (with the moniker), or another.
+function(write_locale Locale Type Summary Tags)
+    if(Type STREQUAL "defaultLocale")
+        set(Moniker "Moniker: pointix\n")
+    endif()
+    file(WRITE "${FOLDER}/${IDENTIFIER}.locale.${Locale}.yaml"
+        "${SCHEMA}.${Type}.${MANIFEST_VERSION}.schema.json\n${HEAD}"
+        "PackageLocale: ${Locale}\n"
+        "Publisher: \"${PUBLISHER}\"\n"
+        "PublisherUrl: \"${WEB_URL}\"\n"
+        "PackageName: Pointix\n"
+        "PackageUrl: \"${WEB_URL}\"\n"
+        "License: Freeware\n"
+        "ShortDescription: \"${Summary}\"\n"
+        "${Moniker}"
+        "Tags:\n${Tags}"
+        "ManifestType: ${Type}\n${TAIL}")
+endfunction()
+write_locale(en-US defaultLocale "${SUMMARY}" "- mouse\n- control-panel\n- double-click\n")
+write_locale(de-DE locale "${SUMMARY_DE}" "- maus\n- systemsteuerung\n- doppelklick\n")
 
 string(REPLACE "," ";" PACKAGES "${PACKAGES}")
 set(INSTALLERS "")

@@ -52,8 +52,8 @@ function(pointix_msi Arch Dll Dependency)
     add_dependencies(${P_NAME} ${Dependency})
 endfunction()
 
-# The winget manifests of the release (version, default locale de-DE and
-# installer, multi-file form) for the MSI packages of these architectures,
+# The winget manifests of the release (version, default locale en-US, locale
+# de-DE and installer, multi-file form) for the MSI packages of these architectures,
 # into winget/<identifier as folders>/<version>/ of the build tree and of
 # dist/. Made from the packages themselves: each installer entry carries its
 # package's SHA-256.
@@ -70,12 +70,13 @@ function(pointix_winget)
         list(APPEND Targets Pointix-${Arch})
     endforeach()
     string(REPLACE ";" "," Packages "${Packages}")
-    set(Manifests ${Folder}/${POINTIX_PACKAGE_IDENTIFIER}.yaml ${Folder}/${POINTIX_PACKAGE_IDENTIFIER}.locale.de-DE.yaml
-        ${Folder}/${POINTIX_PACKAGE_IDENTIFIER}.installer.yaml)
+    set(Manifests ${Folder}/${POINTIX_PACKAGE_IDENTIFIER}.yaml ${Folder}/${POINTIX_PACKAGE_IDENTIFIER}.locale.en-US.yaml
+        ${Folder}/${POINTIX_PACKAGE_IDENTIFIER}.locale.de-DE.yaml ${Folder}/${POINTIX_PACKAGE_IDENTIFIER}.installer.yaml)
     add_custom_command(OUTPUT ${Manifests}
         COMMAND ${CMAKE_COMMAND} -DFOLDER=${Folder} -DIDENTIFIER=${POINTIX_PACKAGE_IDENTIFIER}
             -DVERSION=${PROJECT_VERSION} -DPUBLISHER=${POINTIX_PUBLISHER} -DWEB_URL=${POINTIX_WEB_URL}
-            -DRELEASE_URL=${POINTIX_RELEASE_URL} -DSUMMARY=${POINTIX_SUMMARY} -DPACKAGES=${Packages}
+            -DRELEASE_URL=${POINTIX_RELEASE_URL} -DSUMMARY=${POINTIX_SUMMARY} -DSUMMARY_DE=${POINTIX_SUMMARY_DE}
+            -DPACKAGES=${Packages}
             -P ${CMAKE_SOURCE_DIR}/cmake/BuildWinget.cmake
         DEPENDS ${CMAKE_SOURCE_DIR}/cmake/BuildWinget.cmake ${CMAKE_SOURCE_DIR}/cmake/Identity.cmake ${Files}
         COMMENT "Writing the winget manifests"

@@ -43,6 +43,18 @@ check() {
         [ "$(printf '%s\n' 1.10.0 "$(value ManifestVersion "$file")" | sort -V | head -1)" = 1.10.0 ] ||
             fail "$(basename "$file") has a manifest version before 1.10.0"
     done
+    # Every further locale: a locale manifest for the locale its name says.
+    local other
+    for file in "$dir/$id".locale.*.yaml; do
+        other=${file#"$dir/$id".locale.}
+        other=${other%.yaml}
+        [ "$other" = "$locale" ] && continue
+        [[ $other =~ $locale_form ]] || fail "$(basename "$file") names no BCP 47 locale"
+        [ "$(value ManifestType "$file")" = locale ] || fail "$(basename "$file") is not a locale manifest"
+        [ "$(value PackageLocale "$file")" = "$other" ] || fail "$(basename "$file") is for another locale"
+        [ "$(value PackageIdentifier "$file") $(value PackageVersion "$file")" = "$id $version" ] ||
+            fail "$(basename "$file") names another package or version"
+    done
     file=$dir/$id.installer.yaml
     [ -f "$file" ] || return 1
     [[ $(value InstallerType "$file") == @(msi|wix) ]] || fail "the installer type is not msi or wix"
@@ -81,7 +93,8 @@ self_test() {
     for fault in \
         'the SHA-256 is not that of|installer|0,/InstallerSha256/ { s/\(Sha256: \)0/\11/; t; s/\(Sha256: \)./\10/ }' \
         'the product code is not that of|installer|0,/ProductCode/ { s/\(Code: "{\)0/\11/; t; s/\(Code: "{\)./\10/ }' \
-        'lacks License|locale.de-DE|/^License:/d'; do
+        'lacks License|locale.en-US|/^License:/d' \
+        'is for another locale|locale.de-DE|s/^PackageLocale: de-DE/PackageLocale: de-AT/'; do
         IFS='|' read -r what manifest edit <<<"$fault"
         rm -rf "$copy" && mkdir -p "$copy" && cp "$dir"/* "$copy"
         sed -i "$edit" "$copy"/*."$manifest".yaml

@@ -609,11 +609,11 @@ struct TPackage
     const wchar_t* Folder;      // its Program Files in the Directory table
 };
 const TPackage Packages[] = {
-    {"x64", L"Pointix-x64.msi", L"Pointix (64-Bit)", CSIDL_PROGRAM_FILES, IMAGE_FILE_MACHINE_AMD64, L"x64;1031", 200,
+    {"x64", L"Pointix-x64.msi", L"Pointix (64-bit)", CSIDL_PROGRAM_FILES, IMAGE_FILE_MACHINE_AMD64, L"x64;1033", 200,
      L"ProgramFiles64Folder"},
-    {"x86", L"Pointix-x86.msi", L"Pointix (32-Bit)", CSIDL_PROGRAM_FILESX86, IMAGE_FILE_MACHINE_I386, L"Intel;1031", 200,
+    {"x86", L"Pointix-x86.msi", L"Pointix (32-bit)", CSIDL_PROGRAM_FILESX86, IMAGE_FILE_MACHINE_I386, L"Intel;1033", 200,
      L"ProgramFilesFolder"},
-    {"arm64", L"Pointix-arm64.msi", L"Pointix (ARM64)", CSIDL_PROGRAM_FILES, IMAGE_FILE_MACHINE_ARM64, L"Arm64;1031", 500,
+    {"arm64", L"Pointix-arm64.msi", L"Pointix (ARM64)", CSIDL_PROGRAM_FILES, IMAGE_FILE_MACHINE_ARM64, L"Arm64;1033", 500,
      L"ProgramFiles64Folder"},
 };
 // What Wine here can install: the x64 and x86 packages. ARM64 Wine 8's
@@ -838,13 +838,13 @@ TEST(MsiUpgrade, NewerVersionReplacesTheOlder)
 
     ASSERT_EQ(0u, Msiexec(L"/i \"" + Older + L"\""));
     ASSERT_EQ(0u, Msiexec(L"/i \"" + Newer + L"\""));
-    EXPECT_EQ(std::vector<std::wstring>{NewerVersion}, AppsEntries(L"Pointix (64-Bit)")) << "one entry, the newer one";
+    EXPECT_EQ(std::vector<std::wstring>{NewerVersion}, AppsEntries(L"Pointix (64-bit)")) << "one entry, the newer one";
     EXPECT_EQ(FileBytes(ProgramFolder() + L"PointixNoVersion.dll"), FileBytes(Module)) << "the newer package's file";
     ExpectRegistered(HKEY_CLASSES_ROOT, HKEY_LOCAL_MACHINE, Module, KEY_WOW64_64KEY);
     ExpectOurPage(View64);
 
     ASSERT_EQ(0u, Msiexec(L"/x \"" + Newer + L"\""));
-    EXPECT_TRUE(AppsEntries(L"Pointix (64-Bit)").empty());
+    EXPECT_TRUE(AppsEntries(L"Pointix (64-bit)").empty());
     EXPECT_FALSE(FileExists(Module));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, HandlerKey, KEY_WOW64_64KEY));
 }

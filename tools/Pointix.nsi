@@ -32,14 +32,18 @@ InstallDir "$PROGRAMFILES\Pointix"
 ShowInstDetails show
 ShowUninstDetails show
 
+; English, and German for German users: the rule the pages choose by.
+LoadLanguageFile "${NSISDIR}\Contrib\Language files\English.nlf"
 LoadLanguageFile "${NSISDIR}\Contrib\Language files\German.nlf"
+LangString RegisterFailed ${LANG_ENGLISH} "Pointix.dll could not be registered."
+LangString RegisterFailed ${LANG_GERMAN} "Pointix.dll konnte nicht registriert werden."
 
 VIProductVersion "${VERSION}"
 VIAddVersionKey /LANG=0 "ProductName" "${PRODUCT}"
 VIAddVersionKey /LANG=0 "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=0 "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=0 "CompanyName" "${PUBLISHER}"
-VIAddVersionKey /LANG=0 "FileDescription" "Installation von Pointix"
+VIAddVersionKey /LANG=0 "FileDescription" "Pointix Setup"
 VIAddVersionKey /LANG=0 "LegalCopyright" "Copyright © 2026 ${PUBLISHER}"
 
 Page directory
@@ -57,7 +61,20 @@ UninstPage instfiles
     ${EnableX64FSRedirection}
 !macroend
 
+; German for every German display language (de-DE, de-AT, de-CH, …),
+; English for all others.
+!macro ChooseLanguage
+    System::Call 'kernel32::GetUserDefaultUILanguage() i .r0'
+    IntOp $0 $0 & 0x3FF
+    ${If} $0 = 7
+        StrCpy $LANGUAGE ${LANG_GERMAN}
+    ${Else}
+        StrCpy $LANGUAGE ${LANG_ENGLISH}
+    ${EndIf}
+!macroend
+
 Function .onInit
+    !insertmacro ChooseLanguage
     ${If} ${RunningX64}
         SetRegView 64
         StrCpy $INSTDIR "$PROGRAMFILES64\Pointix"
@@ -65,6 +82,7 @@ Function .onInit
 FunctionEnd
 
 Function un.onInit
+    !insertmacro ChooseLanguage
     ${If} ${RunningX64}
         SetRegView 64
     ${EndIf}
@@ -117,7 +135,7 @@ Function Fail
     SetOutPath "$TEMP"
     !insertmacro RemoveModules
     SetErrorLevel 2
-    MessageBox MB_OK|MB_ICONSTOP "Pointix.dll konnte nicht registriert werden." /SD IDOK
+    MessageBox MB_OK|MB_ICONSTOP "$(RegisterFailed)" /SD IDOK
     Abort
 FunctionEnd
 
