@@ -2,7 +2,8 @@
 # Quick start for Pointix on Debian 12: installs what is missing, builds the
 # modules (x86 and x64 with MinGW-w64, ARM64 with clang) and runs them under
 # Wine (ARM64 Wine in an arm64 Debian root under qemu-user).
-#   ./pointix.sh demo [x86|arm64]   show the Mouse properties sheet with the pages
+#   ./pointix.sh demo [x86|arm64] [de|en]   show the Mouse properties sheet with the pages,
+#                        in the language the host's locale maps to, or in German or English
 #   ./pointix.sh test    build and run the whole test suite, for all modules
 #   ./pointix.sh build   build only
 #   ./pointix.sh bench   compare the formatter with glibc's vswprintf; time opening
@@ -160,7 +161,8 @@ no32_text=""
 # properties through the 64-bit host, as 64-bit Windows does; "demo x86"
 # opens the 32-bit one. On a host that cannot run 32-bit programs only the
 # 64-bit module is registered and shown. "demo arm64" registers the ARM64
-# module in ARM64 Wine and opens its host there.
+# module in ARM64 Wine and opens its host there. Wine runs in the locale
+# POINTIX_LOCALE names, which decides the language of the pages.
 demo() {
     local arch=$1 wine32=$2 host shots=""
     # Global: the trap that stops the session runs when the script exits.
@@ -193,9 +195,15 @@ demo() {
     if [ -n "${DISPLAY:-}" ]; then
         "$session_script" run "$session" "$host"
     else
-        local page shot saved=()
-        # Each page's title and the name of its screenshot.
-        for page in Einstellungen:Einstellungen "Zeigen und Ziehen:ZeigenUndZiehen" Beschleunigungskurve:Beschleunigungskurve; do
+        local page shot saved=() pages=(Einstellungen:Einstellungen "Zeigen und Ziehen:ZeigenUndZiehen"
+            Beschleunigungskurve:Beschleunigungskurve)
+        # Each page's title and the name of its screenshot, which says
+        # when the pages are English.
+        if [[ $POINTIX_LOCALE != de* ]]; then
+            pages=(Settings:Einstellungen "Point and Drag:ZeigenUndZiehen" "Acceleration Curve:Beschleunigungskurve")
+            shots+=-en
+        fi
+        for page in "${pages[@]}"; do
             shot=$build/${page#*:}$shots.png
             "$session_script" run "$session" "$host" --page "${page%%:*}" --screenshot "Z:${shot//\//\\}"
             saved+=("$shot")
@@ -263,7 +271,18 @@ test)
     exit $status
     ;;
 demo)
-    arch=${2:-x64}
+    arch=x64
+    # The host's locale, as Wine would take it; "de" or "en" names one.
+    POINTIX_LOCALE=${LC_ALL:-${LC_MESSAGES:-${LANG:-C.UTF-8}}}
+    for arg in "${@:2}"; do
+        case "$arg" in
+        x86 | arm64) arch=$arg ;;
+        de) POINTIX_LOCALE=de_DE.UTF-8 ;;
+        en) POINTIX_LOCALE=en_US.UTF-8 ;;
+        *) echo "usage: $0 demo [x86|arm64] [de|en]" >&2; exit 2 ;;
+        esac
+    done
+    export POINTIX_LOCALE
     if [ "$arch" = arm64 ]; then
         install_missing all
         prepare_arm64
@@ -299,9 +318,10 @@ bench)
     "$session_script" start "$session" >/dev/null
     trap '"$session_script" stop "$session"' EXIT
     "$session_script" run "$session" "$build/x64/bin/sheet_bench.exe"
+    POINTIX_LOCALE=en_US.UTF-8 "$session_script" run "$session" "$build/x64/bin/sheet_bench.exe" | head -1
     ;;
 *)
-    echo "usage: $0 demo [x86|arm64] | test | build | bench | dist" >&2
+    echo "usage: $0 demo [x86|arm64] [de|en] | test | build | bench | dist" >&2
     exit 2
     ;;
 esac

@@ -1,7 +1,8 @@
 // What the pages cost: opening the sheet with every page shown once, against
-// the same dialog templates with a dialog procedure that does nothing; and
-// drawing the acceleration curve's graph. Prints the times; run by
-// `./pointix.sh bench`, never by the tests.
+// the same dialog templates (of the language the pages speak in this
+// process) with a dialog procedure that does nothing; and drawing the
+// acceleration curve's graph. Prints the times; run by `./pointix.sh bench`
+// in German and in English, never by the tests.
 #include "Sheet.h"
 #include "TestSupport.h"
 #include "resource.h"
@@ -61,6 +62,10 @@ int main()
 {
     INITCOMMONCONTROLSEX Controls = {sizeof(Controls), ICC_WIN95_CLASSES};
     InitCommonControlsEx(&Controls);
+    const TPageLanguage& Language = PagesOfThisProcess();
+    std::vector<std::vector<BYTE>> Templates;
+    for (WORD Template : {IDD_MOUSEPAGE, IDD_POINTERPAGE, IDD_CURVEPAGE})
+        Templates.push_back(ModuleResource(RT_DIALOG, MAKEINTRESOURCEW(Template), Language.Templates));
     std::vector<double> Real, Plain;
     for (int Round = 0; Round < Rounds; ++Round)
     {
@@ -71,20 +76,21 @@ int main()
         Extension->Release();
 
         Pages.clear();
-        for (WORD Template : {IDD_MOUSEPAGE, IDD_POINTERPAGE, IDD_CURVEPAGE})
+        for (const std::vector<BYTE>& Template : Templates)
         {
             PROPSHEETPAGEW Page = {};
             Page.dwSize = sizeof(Page);
+            Page.dwFlags = PSP_DLGINDIRECT;
             Page.hInstance = Pointix().Module;
-            Page.pszTemplate = MAKEINTRESOURCEW(Template);
+            Page.pResource = reinterpret_cast<const DLGTEMPLATE*>(Template.data());
             Page.pfnDlgProc = DoNothing;
             Pages.push_back(CreatePropertySheetPageW(&Page));
         }
         Plain.push_back(OpenAndShowEach(Pages));
     }
-    std::printf("open the sheet and show each of its %d pages: %.2f ms, with do-nothing procedures %.2f ms, ratio %.3f "
-                "(medians of %d)\n",
-                3, Median(Real) * 1000, Median(Plain) * 1000, Median(Real) / Median(Plain), Rounds);
+    std::printf("%s: open the sheet and show each of its %d pages: %.2f ms, with do-nothing procedures %.2f ms, "
+                "ratio %.3f (medians of %d)\n",
+                Language.Name, 3, Median(Real) * 1000, Median(Plain) * 1000, Median(Real) / Median(Plain), Rounds);
 
     TSheet Sheet;
     HWND Graph = GetDlgItem(Sheet.ShowPage(2), IDC_CURVE_GRAPH);

@@ -20,7 +20,12 @@
 namespace
 {
 const wchar_t MouseKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Controls Folder\\Mouse";
-const wchar_t Caption[] = L"Eigenschaften von Maus";
+// The Mouse control panel's caption in the user's language, as Windows
+// shows it in German and in English.
+const wchar_t* Caption()
+{
+    return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_GERMAN ? L"Eigenschaften von Maus" : L"Mouse Properties";
+}
 const CLSID CLSID_Pointix = POINTIX_CLSID_INIT;
 const UINT MaxPages = 16;
 
@@ -246,7 +251,7 @@ int wmain(int argc, wchar_t** argv)
 
     PROPSHEETHEADERW Header = {};
     Header.dwSize = sizeof(Header);
-    Header.pszCaption = Caption;
+    Header.pszCaption = Caption();
     Header.nPages = static_cast<UINT>(Pages.size());
     Header.phpage = Pages.data();
     int Result = 0;
