@@ -373,6 +373,17 @@ std::wstring TSheet::Text(int Id) const
     return Buffer;
 }
 
+std::wstring TSheet::TabTitle(int Index) const
+{
+    wchar_t Title[64] = L"";
+    TCITEMW Tab = {};
+    Tab.mask = TCIF_TEXT;
+    Tab.pszText = Title;
+    Tab.cchTextMax = 64;
+    SendMessageW(PropSheet_GetTabControl(FSheet), TCM_GETITEMW, Index, reinterpret_cast<LPARAM>(&Tab));
+    return Title;
+}
+
 bool TSheet::ApplyEnabled() const
 {
     const int IDC_APPLY_BUTTON = 0x3021;

@@ -114,6 +114,8 @@ public:
     IShellPropSheetExt* Extension() const { return FExtension; }
 
     std::wstring Text(int Id) const;
+    // The title on the tab of the page with that index.
+    std::wstring TabTitle(int Index) const;
     bool ApplyEnabled() const;
 
     // User actions.

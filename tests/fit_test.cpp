@@ -233,13 +233,8 @@ TEST(Layout, DISABLED_TextsFitInThisProcess)
     for (int Index = 0; Index < TabCtrl_GetItemCount(PropSheet_GetTabControl(Sheet.Window())); ++Index)
     {
         HWND Page = Sheet.ShowPage(Index);
-        wchar_t Title[64] = L"";
-        TCITEMW Tab = {};
-        Tab.mask = TCIF_TEXT;
-        Tab.pszText = Title;
-        Tab.cchTextMax = 64;
-        SendMessageW(PropSheet_GetTabControl(Sheet.Window()), TCM_GETITEMW, Index, reinterpret_cast<LPARAM>(&Tab));
-        EXPECT_EQ(First, FrameOf(Page)) << "page " << testing::PrintToString(std::wstring(Title)) << " is framed like the first";
+        const std::wstring Title = Sheet.TabTitle(Index);
+        EXPECT_EQ(First, FrameOf(Page)) << "page " << testing::PrintToString(Title) << " is framed like the first";
         if (GetDlgItem(Page, IDC_CURVE_GRAPH))
             ExpectGraphLabelsClear(GetDlgItem(Page, IDC_CURVE_GRAPH));
         for (HWND Control = GetWindow(Page, GW_CHILD); Control; Control = GetWindow(Control, GW_HWNDNEXT))
@@ -253,7 +248,7 @@ TEST(Layout, DISABLED_TextsFitInThisProcess)
             wchar_t Text[256] = L"";
             GetWindowTextW(Control, Text, 256);
             EXPECT_LE(Room.Needs * 100, MarginPercent * Room.Has)
-                << "page " << testing::PrintToString(std::wstring(Title)) << ", control " << GetDlgCtrlID(Control) << " "
+                << "page " << testing::PrintToString(Title) << ", control " << GetDlgCtrlID(Control) << " "
                 << testing::PrintToString(std::wstring(Text)) << ": needs " << Room.Needs << " of " << Room.Has << " px "
                 << (Room.Wraps ? "height" : "width") << " (" << Percent << " %)";
         }

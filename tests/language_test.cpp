@@ -73,13 +73,7 @@ TEST(Language, EveryPageSpeaksTheUsersLanguage)
     for (int Index = 0; Index < 3; ++Index)
     {
         HWND Page = Sheet.ShowPage(Index);
-        wchar_t Title[64] = L"";
-        TCITEMW Tab = {};
-        Tab.mask = TCIF_TEXT;
-        Tab.pszText = Title;
-        Tab.cchTextMax = 64;
-        SendMessageW(PropSheet_GetTabControl(Sheet.Window()), TCM_GETITEMW, Index, reinterpret_cast<LPARAM>(&Tab));
-        EXPECT_EQ(ModuleString(Pages[Index].Title, Language.Strings), Title);
+        EXPECT_EQ(ModuleString(Pages[Index].Title, Language.Strings), Sheet.TabTitle(Index));
         std::multiset<std::wstring> Shown;
         for (HWND Child = GetWindow(Page, GW_CHILD); Child; Child = GetWindow(Child, GW_HWNDNEXT))
             Shown.insert(WindowText(Child));
