@@ -491,14 +491,16 @@ LRESULT TCurvePage::GraphProc(HWND hGraph, UINT uMsg, WPARAM wParam, LPARAM lPar
         // arrows and the digits always are.
         return FDragging ? DLGC_WANTALLKEYS : DLGC_WANTARROWS | DLGC_WANTCHARS;
     case WM_KEYDOWN:
+        // Other keys (F1 for help, say) go on as usual.
         if (FDragging && wParam == VK_ESCAPE)
             EndDrag(hDlg, hGraph, false);
-        else if (!FDragging)
-            OnGraphKey(hDlg, static_cast<UINT>(wParam));
+        else if (FDragging || !OnGraphKey(hDlg, static_cast<UINT>(wParam)))
+            break;
         return 0;
     case WM_CHAR:
-        if (!FDragging && wParam >= L'1' && wParam < static_cast<WPARAM>(L'0' + CurvePoints))
-            ChoosePoint(hDlg, static_cast<int>(wParam - L'0'));
+        if (FDragging || wParam < L'1' || wParam >= static_cast<WPARAM>(L'0' + CurvePoints))
+            break;
+        ChoosePoint(hDlg, static_cast<int>(wParam - L'0'));
         return 0;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
@@ -560,8 +562,8 @@ bool TCurvePage::MoveChosenPoint(HWND hDlg, double Counts, double Gain)
 
 // The arrows move the chosen point by a pixel of the graph along one axis
 // (ten with Ctrl), as a drag would: left and right along the counts,
-// up and down along the factor.
-void TCurvePage::OnGraphKey(HWND hDlg, UINT Key)
+// up and down along the factor. False for any other key.
+bool TCurvePage::OnGraphKey(HWND hDlg, UINT Key)
 {
     const int Step = GetKeyState(VK_CONTROL) < 0 ? 10 : 1;
     int Across = 0, Up = 0;
@@ -570,10 +572,11 @@ void TCurvePage::OnGraphKey(HWND hDlg, UINT Key)
     else if (Key == VK_UP || Key == VK_DOWN)
         Up = Key == VK_UP ? Step : -Step;
     else
-        return;
+        return false;
     double Counts = PointCounts(FCurve, FPoint), Gain = PointGain(FCurve, GainScaleNow(hDlg), FPoint);
     if (FGraph.Beside(Counts, Gain, Across, Up) && MoveChosenPoint(hDlg, Counts, Gain))
         CurveEdited(hDlg);
+    return true;
 }
 
 // As "Punkt" chooses it: the fields show the point, the graph marks it.

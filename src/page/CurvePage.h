@@ -55,7 +55,7 @@ private:
     void DragTo(HWND hDlg, POINT Where);
     void EndDrag(HWND hDlg, HWND hGraph, bool Keep);
     bool MoveChosenPoint(HWND hDlg, double Counts, double Gain);
-    void OnGraphKey(HWND hDlg, UINT Key);
+    bool OnGraphKey(HWND hDlg, UINT Key);
     void ChoosePoint(HWND hDlg, int Point);
 
     void ReadPointerSettings(HWND hDlg);
