@@ -90,8 +90,9 @@ bool IsNumberPaste(int TextLimit, int Separators)
     const WCHAR* Text = static_cast<const WCHAR*>(Lock.Data());
     if (!Text || Text[0] == 0)
         return false;
+    const WCHAR Separator = DecimalSeparator();
     for (int i = 0; i < TextLimit && Text[i] != 0; ++i)
-        if (!IsDigitUnit(Text[i]) && !(Text[i] == DecimalSeparator() && Separators-- > 0))
+        if (!IsDigitUnit(Text[i]) && !(Text[i] == Separator && Separators-- > 0))
             return false;
     return true;
 }
@@ -105,8 +106,9 @@ int SeparatorsAllowed(HWND hEdit, const TNumberField& Field)
     WCHAR Text[32];
     const int Length = GetWindowTextW(hEdit, Text, 32);
     const DWORD Selection = static_cast<DWORD>(SendMessageW(hEdit, EM_GETSEL, 0, 0));
+    const WCHAR Separator = DecimalSeparator();
     for (int i = 0; i < Length; ++i)
-        if (Text[i] == DecimalSeparator() && (i < LOWORD(Selection) || i >= HIWORD(Selection)))
+        if (Text[i] == Separator && (i < LOWORD(Selection) || i >= HIWORD(Selection)))
             return 0;
     return 1;
 }

@@ -13,7 +13,7 @@
 
 // A numeric field: an edit, its up-down buddy (0: none), and the range it
 // takes, counted in its last decimal place. A field with decimals shows
-// and takes a decimal comma and no up-down.
+// and takes the user's decimal separator and has no up-down.
 struct TNumberField
 {
     WORD EditId;
