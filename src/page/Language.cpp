@@ -50,9 +50,10 @@ LANGID UserUiLanguage()
         reinterpret_cast<void*>(GetProcAddress(Kernel, "GetThreadPreferredUILanguages")));
     WCHAR List[64];
     ULONG Count = 0, Length = sizeof(List) / sizeof(List[0]);
-    if (Preferred && Preferred(MUI_LANGUAGE_ID | MUI_MERGE_USER_FALLBACK, &Count, List, &Length) && Count > 0 &&
-        HexLanguage(List))
-        return HexLanguage(List);
+    const LANGID First =
+        Preferred && Preferred(MUI_LANGUAGE_ID | MUI_MERGE_USER_FALLBACK, &Count, List, &Length) && Count > 0 ? HexLanguage(List) : 0;
+    if (First)
+        return First;
     const auto Default = reinterpret_cast<TGetUserDefaultUILanguage>(
         reinterpret_cast<void*>(GetProcAddress(Kernel, "GetUserDefaultUILanguage")));
     return Default ? Default() : GetUserDefaultLangID();
