@@ -329,9 +329,12 @@ POINT OnScreen(HWND Window, POINT At)
     return At;
 }
 
-HCURSOR Cursor(LPCWSTR Id)
+// Point Point's X as the registry holds it.
+unsigned StoredX(int Point)
 {
-    return LoadCursorW(nullptr, Id);
+    unsigned Value = 0;
+    memcpy(&Value, &ReadCurveValue(X).Bytes.at(8 * Point), 4);
+    return Value;
 }
 }
 
@@ -374,7 +377,7 @@ TEST_F(CurvePageTest, PointsAreDraggedWithTheMouse)
         const POINT To = Row.To == Up ? POINT{From.x, From.y - 15} : POINT{-30, From.y};
         MouseTo(OnScreen(Graph, From));
         ASSERT_EQ(Graph, WindowFromPoint(OnScreen(Graph, From))) << "the graph takes the mouse";
-        EXPECT_EQ(Cursor(Row.Handle == Beside ? IDC_ARROW : IDC_SIZEALL), GetCursor());
+        EXPECT_EQ(LoadCursorW(nullptr, Row.Handle == Beside ? IDC_ARROW : IDC_SIZEALL), GetCursor());
         MouseButton(true);
         MouseTo(OnScreen(Graph, POINT{(From.x + To.x) / 2, (From.y + To.y) / 2}));
         MouseTo(OnScreen(Graph, To));
@@ -388,26 +391,23 @@ TEST_F(CurvePageTest, PointsAreDraggedWithTheMouse)
         EXPECT_EQ(Row.Moved ? L"Eigene Kurve" : L"Windows-Standard", Sheet.Text(IDC_CURVE_PRESET));
         EXPECT_EQ(Row.Moved, Sheet.ApplyEnabled());
         Sheet.PressButton(PSBTN_APPLYNOW);
-        const TCurveValue StoredX = ReadCurveValue(X), StoredY = ReadCurveValue(Y);
-        ASSERT_EQ(40u, StoredX.Bytes.size());
-        ASSERT_EQ(40u, StoredY.Bytes.size());
+        const TCurveValue WrittenX = ReadCurveValue(X), WrittenY = ReadCurveValue(Y);
+        ASSERT_EQ(40u, WrittenX.Bytes.size());
+        ASSERT_EQ(40u, WrittenY.Bytes.size());
         // Only the dragged point's bytes may differ.
         TCurveValue ExpectedX = WindowsX, ExpectedY = WindowsY7;
         const int Offset = 8 * (Row.Handle + 1);
         if (Row.Moved)
         {
-            memcpy(&ExpectedX.Bytes[Offset], &StoredX.Bytes[Offset], 4);
-            memcpy(&ExpectedY.Bytes[Offset], &StoredY.Bytes[Offset], 4);
-            EXPECT_FALSE(StoredX == WindowsX && StoredY == WindowsY7) << "the point moved";
+            memcpy(&ExpectedX.Bytes[Offset], &WrittenX.Bytes[Offset], 4);
+            memcpy(&ExpectedY.Bytes[Offset], &WrittenY.Bytes[Offset], 4);
+            EXPECT_FALSE(WrittenX == WindowsX && WrittenY == WindowsY7) << "the point moved";
         }
-        EXPECT_EQ(ExpectedX, StoredX) << "no other point moved";
-        EXPECT_EQ(ExpectedY, StoredY) << "no other point moved";
+        EXPECT_EQ(ExpectedX, WrittenX) << "no other point moved";
+        EXPECT_EQ(ExpectedY, WrittenY) << "no other point moved";
         if (Row.To == LeftOfGraph)
         {
-            unsigned Left = 0, Moved = 0;
-            memcpy(&Left, &StoredX.Bytes[Offset - 8], 4);
-            memcpy(&Moved, &StoredX.Bytes[Offset], 4);
-            EXPECT_EQ(Left + 1, Moved) << "the point stops just right of its neighbour";
+            EXPECT_EQ(StoredX(Row.Handle) + 1, StoredX(Row.Handle + 1)) << "the point stops just right of its neighbour";
         }
     }
 }
@@ -435,13 +435,6 @@ double Number(std::wstring Text)
 {
     std::replace(Text.begin(), Text.end(), L',', L'.');
     return _wtof(Text.c_str());
-}
-
-unsigned StoredX(int Point)
-{
-    unsigned Value = 0;
-    memcpy(&Value, &ReadCurveValue(X).Bytes.at(8 * Point), 4);
-    return Value;
 }
 }
 
