@@ -69,7 +69,10 @@ session_env() {
     export WINEPREFIX="$dir/prefix"
     export WINEARCH=win64
     export WINEDEBUG=-all
-    export WINEDLLOVERRIDES="mscoree,mshtml=${POINTIX_EXTRA_OVERRIDES:+;$POINTIX_EXTRA_OVERRIDES}"
+    # Without its debugger, a program that crashes ends at once and its test
+    # fails; Wine's debugger, with no one to answer it, waits until the
+    # test's time is up.
+    export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d${POINTIX_EXTRA_OVERRIDES:+;$POINTIX_EXTRA_OVERRIDES}"
     # shellcheck disable=SC1090
     [ -f "$state" ] && . "$state"
     export DISPLAY="${POINTIX_DISPLAY:-}"
@@ -90,9 +93,6 @@ session_env() {
         wine=("${root[@]}" "${locale[@]}" /usr/lib/wine/wine64)
         wineserver=("${root[@]}" /usr/lib/wine/wineserver)
         export WINELOADER=/usr/lib/wine/wine64
-        # Wine's debugger hangs under qemu: a program that crashes ends at
-        # once instead, and its test fails.
-        WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winedbg.exe=d"
     elif [ "$POINTIX_WINE32" = 1 ]; then
         wine=("${locale[@]}" wine)
         wineserver=(wineserver)
