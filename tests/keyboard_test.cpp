@@ -13,7 +13,8 @@
 namespace
 {
 // Every control that takes input, page by page in visual order: whether
-// Tab stops at it, and the name it must get (null: its own text).
+// Tab stops at it, and the name it must get, its own text or its caption
+// (null for the graph, whose text describes the curve).
 const struct
 {
     int Page, Id;
@@ -25,9 +26,9 @@ const struct
     {0, IDC_HORZ_EDIT, true, "Horizontal:"},
     {0, IDC_HORZ_UPDOWN, false, "Horizontal:"},
     {0, IDC_THRESHOLD1_TRACK, true, "Empfindlichkeit für doppelte Beschleunigung:"},
-    {0, IDC_QUAD_CHECK, true, nullptr},
+    {0, IDC_QUAD_CHECK, true, "Vierfache Geschwindigkeit aktivieren"},
     {0, IDC_THRESHOLD2_TRACK, true, "Empfindlichkeit für vierfache Beschleunigung:"},
-    {0, IDC_LINK_LABEL, true, nullptr},
+    {0, IDC_LINK_LABEL, true, "© 2026 Pointix-Projekt"},
     {1, IDC_DRAG_WIDTH_EDIT, true, "Breite:"},
     {1, IDC_DRAG_WIDTH_UPDOWN, false, "Breite:"},
     {1, IDC_DRAG_HEIGHT_EDIT, true, "Höhe:"},
@@ -40,18 +41,18 @@ const struct
     {1, IDC_HOVER_HEIGHT_UPDOWN, false, "Bereich senkrecht:"},
     {1, IDC_MENU_DELAY_EDIT, true, "Untermenüs öffnen nach (ms):"},
     {1, IDC_MENU_DELAY_UPDOWN, false, "Untermenüs öffnen nach (ms):"},
-    {1, IDC_TRACKING_CHECK, true, nullptr},
-    {1, IDC_TRACKING_ZORDER_CHECK, true, nullptr},
+    {1, IDC_TRACKING_CHECK, true, "Fenster aktivieren, auf das der Mauszeiger zeigt"},
+    {1, IDC_TRACKING_ZORDER_CHECK, true, "Aktiviertes Fenster in den Vordergrund holen"},
     {1, IDC_TRACKING_DELAY_EDIT, true, "Verzögerung (ms):"},
     {1, IDC_TRACKING_DELAY_UPDOWN, false, "Verzögerung (ms):"},
-    {1, IDC_DEFAULTS_BUTTON, true, nullptr},
+    {1, IDC_DEFAULTS_BUTTON, true, "Standardwerte"},
     {2, IDC_CURVE_PRESET, true, "Vorlage:"},
     {2, IDC_CURVE_SCALE, true, "Skalierung der Anzeige:"},
     {2, IDC_CURVE_GRAPH, true, nullptr},
     {2, IDC_CURVE_POINT, true, "Punkt:"},
     {2, IDC_CURVE_COUNTS_EDIT, true, "Zählimpulse:"},
     {2, IDC_CURVE_FACTOR_EDIT, true, "Faktor:"},
-    {2, IDC_CURVE_DEFAULTS, true, nullptr},
+    {2, IDC_CURVE_DEFAULTS, true, "Standardwerte"},
 };
 
 std::wstring TextOf(HWND Window)
