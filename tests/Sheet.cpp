@@ -384,10 +384,15 @@ std::wstring TSheet::TabTitle(int Index) const
     return Title;
 }
 
-bool TSheet::ApplyEnabled() const
+HWND TSheet::ApplyButton() const
 {
     const int IDC_APPLY_BUTTON = 0x3021;
-    return IsWindowEnabled(GetDlgItem(FSheet, IDC_APPLY_BUTTON)) != FALSE;
+    return GetDlgItem(FSheet, IDC_APPLY_BUTTON);
+}
+
+bool TSheet::ApplyEnabled() const
+{
+    return IsWindowEnabled(ApplyButton()) != FALSE;
 }
 
 void TSheet::Type(int EditId, wchar_t Char)

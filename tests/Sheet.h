@@ -116,6 +116,7 @@ public:
     std::wstring Text(int Id) const;
     // The title on the tab of the page with that index.
     std::wstring TabTitle(int Index) const;
+    HWND ApplyButton() const;
     bool ApplyEnabled() const;
 
     // User actions.
