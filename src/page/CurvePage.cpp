@@ -45,6 +45,13 @@ double BoundedField(double Value, const TNumberField& Field)
     return Value < Low ? Low : Value > High ? High : Value;
 }
 
+// A point's counts and factor as its fields show them, in hundredths.
+void FieldValuesOf(const TCurve& Curve, double Scale, int Point, int (&Values)[CurveFieldCount])
+{
+    Values[cfCounts] = Rounded(PointCounts(Curve, Point) * 100);
+    Values[cfFactor] = Rounded(PointGain(Curve, Scale, Point) * 100);
+}
+
 // Where the stored curve came from.
 enum TStored
 {
@@ -383,8 +390,10 @@ void TCurvePage::DescribeGraph(HWND hDlg)
     Args[0] = TFormatArg{0, Preset};
     for (int i = 1; i < CurvePoints; ++i)
     {
-        FormatDecimal(Numbers[i][cfCounts], Rounded(PointCounts(FCurve, i) * 100), Fields[cfCounts].Decimals);
-        FormatDecimal(Numbers[i][cfFactor], Rounded(PointGain(FCurve, Scale, i) * 100), Fields[cfFactor].Decimals);
+        int Values[CurveFieldCount];
+        FieldValuesOf(FCurve, Scale, i, Values);
+        for (int Field = 0; Field < CurveFieldCount; ++Field)
+            FormatDecimal(Numbers[i][Field], Values[Field], Fields[Field].Decimals);
         const TFormatArg Point[] = {{static_cast<DWORD>(i), nullptr}, {0, Numbers[i][cfCounts]}, {0, Numbers[i][cfFactor]}};
         Points[i][0] = 0;
         FormatResText(*FLanguage, Points[i], PointTextCapacity, IDS_CURVE_POINT_FMT, Point, 3);
@@ -412,8 +421,8 @@ void TCurvePage::SelectMatchingPreset(HWND hDlg)
 // the page's own and count as no edit.
 void TCurvePage::ShowPoint(HWND hDlg)
 {
-    const int Values[CurveFieldCount] = {Rounded(PointCounts(FCurve, FPoint) * 100),
-                                         Rounded(PointGain(FCurve, GainScaleNow(hDlg), FPoint) * 100)};
+    int Values[CurveFieldCount];
+    FieldValuesOf(FCurve, GainScaleNow(hDlg), FPoint, Values);
     FShowing = true;
     for (int i = 0; i < CurveFieldCount; ++i)
     {
