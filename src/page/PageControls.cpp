@@ -232,10 +232,10 @@ void THelpLibrary::ShowPopup(HWND hDlg, const TLanguage& Language, int CtrlId, U
         Popup.hinst = HInstance;
         Popup.idString = StringId;
     }
-    else if (!Text)
-        return;
     else
     {
+        if (!Text)
+            return;
         LoadText(Language, StringId, Text.Get(), HelpCapacity);
         Popup.pszText = Text.Get();
     }
