@@ -224,31 +224,10 @@ TEST_F(CurvePageTest, TypedPointStaysBetweenItsNeighbours)
     EXPECT_EQ(CurveValue(0x6E15, 93623, 0x3DC29, 0x280000), ReadCurveValue(X)) << "5 counts are 5 / 3.5 in 16.16";
 }
 
-// The entry guard of the other pages, with one decimal comma allowed.
-TEST_F(CurvePageTest, FieldsTakeDigitsAndOneComma)
-{
-    TSheet Sheet;
-    Sheet.ShowPage(CurvePage);
-    Sheet.SetText(IDC_CURVE_FACTOR_EDIT, L"");
-    EXPECT_EQ(L"0,58", Sheet.Text(IDC_CURVE_FACTOR_EDIT)) << "an emptied field gets its number back";
-    SendMessageW(Sheet.Item(IDC_CURVE_FACTOR_EDIT), EM_SETSEL, 0, -1);
-    for (wchar_t Char : {L'1', L',', L'x', L',', L'5'})
-        Sheet.Type(IDC_CURVE_FACTOR_EDIT, Char);
-    EXPECT_EQ(L"1,5", Sheet.Text(IDC_CURVE_FACTOR_EDIT));
-    ASSERT_EQ(1u, Balloons(Sheet).size());
-    EXPECT_FALSE(IsWindowVisible(Balloons(Sheet)[0])) << "the digit after the refused comma hid it";
-    for (const wchar_t* Paste : {L"2,25", L"1,2,3", L"a1"})
-    {
-        SetClipboardText(Paste);
-        SendMessageW(Sheet.Item(IDC_CURVE_FACTOR_EDIT), EM_SETSEL, 0, -1);
-        SendMessageW(Sheet.Item(IDC_CURVE_FACTOR_EDIT), WM_PASTE, 0, 0);
-        EXPECT_EQ(L"2,25", Sheet.Text(IDC_CURVE_FACTOR_EDIT)) << "pasted " << testing::PrintToString(std::wstring(Paste));
-    }
-}
-
-// The fields take the decimal separator of the user's number format,
-// whatever the language of the pages, once, and refuse the other.
-TEST_F(CurvePageTest, FieldsTakeTheUsersDecimalSeparatorAndRefuseTheOther)
+// The fields take digits and the decimal separator of the user's number
+// format, whatever the language of the pages, once; the other separator
+// and anything else are refused, typed or pasted.
+TEST_F(CurvePageTest, FieldsTakeDigitsAndTheUsersDecimalSeparatorOnce)
 {
     // Puts the user's separator back, however the test ends.
     struct TSavedSeparator
@@ -257,21 +236,33 @@ TEST_F(CurvePageTest, FieldsTakeTheUsersDecimalSeparatorAndRefuseTheOther)
         TSavedSeparator() { GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, Text, 8); }
         ~TSavedSeparator() { SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, Text); }
     } Saved;
-    for (const wchar_t* Separator : {L".", L","})
+    for (const std::wstring Separator : {L".", L","})
     {
-        SCOPED_TRACE(testing::PrintToString(std::wstring(Separator)));
-        ASSERT_TRUE(SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, Separator));
+        SCOPED_TRACE(testing::PrintToString(Separator));
+        const std::wstring Other = Separator == L"." ? L"," : L".";
+        ASSERT_TRUE(SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, Separator.c_str()));
         Store(WindowsX, WindowsY7);
         TSheet Sheet;
         Sheet.ShowPage(CurvePage);
-        EXPECT_EQ(std::wstring(L"0") + Separator + L"58", Sheet.Text(IDC_CURVE_FACTOR_EDIT));
+        Sheet.SetText(IDC_CURVE_FACTOR_EDIT, L"");
+        EXPECT_EQ(L"0" + Separator + L"58", Sheet.Text(IDC_CURVE_FACTOR_EDIT)) << "an emptied field gets its number back";
         SendMessageW(Sheet.Item(IDC_CURVE_FACTOR_EDIT), EM_SETSEL, 0, -1);
-        for (wchar_t Char : {L'1', L',', L'.', L'.', L',', L'5'})
+        for (wchar_t Char : {L'1', L',', L'.', L'x', L'.', L',', L'5'})
             Sheet.Type(IDC_CURVE_FACTOR_EDIT, Char);
-        EXPECT_EQ(std::wstring(L"1") + Separator + L"5", Sheet.Text(IDC_CURVE_FACTOR_EDIT)) << "the separator once, the other never";
+        EXPECT_EQ(L"1" + Separator + L"5", Sheet.Text(IDC_CURVE_FACTOR_EDIT)) << "the separator once, the other never";
+        ASSERT_EQ(1u, Balloons(Sheet).size());
+        EXPECT_FALSE(IsWindowVisible(Balloons(Sheet)[0])) << "the digit after the refused characters hid it";
         Sheet.PressButton(PSBTN_APPLYNOW);
-        EXPECT_EQ(std::wstring(L"1") + Separator + L"50", Sheet.Text(IDC_CURVE_FACTOR_EDIT));
+        EXPECT_EQ(L"1" + Separator + L"50", Sheet.Text(IDC_CURVE_FACTOR_EDIT));
         EXPECT_EQ(L"Eigene Kurve", Sheet.Text(IDC_CURVE_PRESET));
+        for (const std::wstring& Paste : {L"2" + Separator + L"25", L"1" + Separator + L"2" + Separator + L"3", std::wstring(L"a1"),
+                                          L"3" + Other + L"25"})
+        {
+            SetClipboardText(Paste.c_str());
+            SendMessageW(Sheet.Item(IDC_CURVE_FACTOR_EDIT), EM_SETSEL, 0, -1);
+            SendMessageW(Sheet.Item(IDC_CURVE_FACTOR_EDIT), WM_PASTE, 0, 0);
+            EXPECT_EQ(L"2" + Separator + L"25", Sheet.Text(IDC_CURVE_FACTOR_EDIT)) << "pasted " << testing::PrintToString(Paste);
+        }
     }
 }
 
